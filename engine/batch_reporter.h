@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What a running batch needs from whoever started it: a place to show a message
+// and wait for the user, and a place to drop progress without waiting.
+//
+// The batch runs on a worker thread. Both calls are made on that thread; an
+// implementation that owns a window must marshal them to its own thread.
+class BatchReporter {
+ public:
+  virtual ~BatchReporter() = default;
+
+  // Shows `text` under `caption` with a single OK button and returns once the
+  // user has dismissed it.
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+
+  // Reports that the output file numbered `fileNumber` has been written. Must
+  // not wait for the receiver: the batch goes on at once.
+  virtual void PostProgress(std::int32_t fileNumber) = 0;
+};

@@ -1,0 +1,77 @@
+#include "posix_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+PosixFile::~PosixFile() { Close(); }
+
+bool PosixFile::OpenForReading(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  error_ = fd_ < 0 ? errno : 0;
+  return fd_ >= 0;
+}
+
+bool PosixFile::OpenForWriting(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  error_ = fd_ < 0 ? errno : 0;
+  return fd_ >= 0;
+}
+
+long long PosixFile::Read(void* into, std::size_t count) {
+  // One logical read; the loop only covers the kernel's per-call cap and
+  // interruptions by signals.
+  auto* at = static_cast<unsigned char*>(into);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::read(fd_, at + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      error_ = errno;
+      return -1;
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return static_cast<long long>(done);
+}
+
+bool PosixFile::Write(const void* from, std::size_t count) {
+  const auto* at = static_cast<const unsigned char*>(from);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t put = ::write(fd_, at + done, count - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) {
+      error_ = errno;
+      return false;
+    }
+    if (put == 0) {
+      error_ = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+bool PosixFile::Close() {
+  if (fd_ < 0) return true;
+  const int result = ::close(fd_);
+  fd_ = -1;
+  if (result != 0 && errno != EINTR) {
+    error_ = errno;
+    return false;
+  }
+  return true;
+}
+
+std::string DescribeError(int error) {
+  char buffer[256];
+  // The GNU variant returns the text, which may or may not be `buffer`.
+  return ::strerror_r(error, buffer, sizeof buffer);
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and tests with. Idempotent and
+# silent when everything is already there; needs root (or sudo) only to install.
+set -euo pipefail
+
+packages=(
+  g++ make cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
+  xvfb xauth x11-apps valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "setup: installing ${missing[*]}" >&2
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp)
+if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+  # A fresh machine may have stale package lists: refresh once and try again.
+  if ! { $sudo apt-get update -q && $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "setup: apt-get failed" >&2
+    exit 1
+  fi
+fi
+rm -f "$log"
