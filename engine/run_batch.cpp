@@ -58,7 +58,9 @@ bool ProjectionJob::RefusesParameters() {
       return true;
     }
   }
-  if (angle > 180 || angle < -180) {
+  // Written so that a NaN angle is refused too: it would pass both
+  // comparisons the other way round and turn every image into zeros.
+  if (!(angle >= -180 && angle <= 180)) {
     Report("Angle of rotation should be between plus/minus 180 degrees", kError);
     return true;
   }
@@ -66,6 +68,10 @@ bool ProjectionJob::RefusesParameters() {
     Report("Unknown input sample type " + std::to_string(sampleType) +
                ": choose \"Integer 16 bits\" or \"Float 32 bits\"",
            kError);
+    return true;
+  }
+  if (sampleType == 1 && !std::isfinite(scale)) {
+    Report("Scale factor should be a finite number", kError);
     return true;
   }
   if (inSizeX < 0 || inSizeY < 0 || outSizeX < 0 || outSizeY < 0 || headerLen < 0) {
