@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <variant>
+
+#include "converter_settings.h"
+
+// How a value stands in the settings file.
+enum class StoredForm {
+  Text,         // the string itself
+  Integer,      // signed decimal text
+  Millionths,   // a float held as integer millionths (the angle)
+  Thousandths,  // a float held as integer thousandths (the scale factor)
+};
+
+using SettingMember = std::variant<QString ConverterSettings::*, std::int32_t ConverterSettings::*,
+                                   float ConverterSettings::*>;
+
+struct SettingKey {
+  const char* name;  // the key in the settings file
+  StoredForm form;
+  SettingMember member;
+};
+
+// Every setting, in the order in which they are read and written. Reading and
+// writing both walk this table, so the two cannot disagree about a key.
+std::span<const SettingKey> SettingKeys();
+
+// The text stored for `key` when the settings are `settings`.
+QString StoredText(const ConverterSettings& settings, const SettingKey& key);
+
+// Sets the member of `key` from its stored text. When the text is not a valid
+// stored form the member keeps its value and the problem is returned, naming
+// the key and the text.
+std::optional<QString> ApplyStoredText(ConverterSettings& settings, const SettingKey& key,
+                                       const QString& text);

@@ -1,0 +1,228 @@
+#include "batch_options.h"
+
+#include <QCommandLineParser>
+#include <array>
+#include <optional>
+
+#include "strict_numbers.h"
+
+namespace {
+
+using S = ConverterSettings;
+
+// A value read into an override, or what is wrong with it.
+using ValueReading = std::variant<SettingsOverride, QString>;
+
+// An option with a value that overrides one or more parameters.
+struct ValueOption {
+  const char* name;
+  const char* valueName;
+  const char* description;
+  std::function<ValueReading(const QString&)> read;
+};
+
+std::function<ValueReading(const QString&)> Text(QString S::*member) {
+  return [member](const QString& value) -> ValueReading {
+    // An empty folder would put the files at the root of the file system.
+    if (value.isEmpty()) return QStringLiteral("the value is empty");
+    return [member, value](S& s) { s.*member = value; };
+  };
+}
+
+std::function<ValueReading(const QString&)> Integer(std::int32_t S::*member) {
+  return [member](const QString& value) -> ValueReading {
+    const auto number = ParseInt32(value);
+    if (!number)
+      return QStringLiteral("\"%1\" is not a whole number in the 32-bit range").arg(value);
+    return [member, n = *number](S& s) { s.*member = n; };
+  };
+}
+
+// Several whole numbers joined by `separator`, such as 512x512 or 0,0,512,512.
+std::function<ValueReading(const QString&)> Integers(std::vector<std::int32_t S::*> members,
+                                                     QChar separator, const char* form) {
+  return [members, separator, form](const QString& value) -> ValueReading {
+    const QStringList parts = value.split(separator);
+    std::vector<std::int32_t> numbers;
+    for (const QString& part : parts) {
+      if (const auto number = ParseInt32(part)) numbers.push_back(*number);
+    }
+    if (parts.size() != qsizetype(members.size()) || numbers.size() != members.size()) {
+      return QStringLiteral("\"%1\" is not %2 with whole numbers in the 32-bit range")
+          .arg(value, QLatin1String(form));
+    }
+    return [members, numbers](S& s) {
+      for (std::size_t i = 0; i < members.size(); ++i) s.*members[i] = numbers[i];
+    };
+  };
+}
+
+std::function<ValueReading(const QString&)> Float(float S::*member) {
+  return [member](const QString& value) -> ValueReading {
+    const auto number = ParseFiniteFloat(value);
+    if (!number) return QStringLiteral("\"%1\" is not a finite number").arg(value);
+    return [member, f = *number](S& s) { s.*member = f; };
+  };
+}
+
+std::function<ValueReading(const QString&)> Choice(std::int32_t S::*member, const char* zero,
+                                                   const char* one) {
+  return [=](const QString& value) -> ValueReading {
+    if (value != QLatin1String(zero) && value != QLatin1String(one)) {
+      return QStringLiteral("\"%1\" is neither %2 nor %3")
+          .arg(value, QLatin1String(zero), QLatin1String(one));
+    }
+    return [member, n = value == QLatin1String(one) ? 1 : 0](S& s) { s.*member = n; };
+  };
+}
+
+const std::vector<ValueOption>& ValueOptions() {
+  static const std::vector<ValueOption> options{
+      {"in-folder", "FOLDER", "Folder of the input files.", Text(&S::inFolder)},
+      {"out-folder", "FOLDER", "Folder the output files are written to.", Text(&S::outFolder)},
+      {"in-format", "PATTERN",
+       "Input file name with one printf integer field, such as raw.%04i; write %% for a "
+       "percent sign.",
+       Text(&S::inFormat)},
+      {"out-format", "PATTERN", "Output file name, of the same form; numbered from 0.",
+       Text(&S::outFormat)},
+      {"start", "NUMBER", "Number of the first input file.", Integer(&S::startNumber)},
+      {"header-len", "BYTES", "Bytes of header before the samples of each input file.",
+       Integer(&S::headerLen)},
+      {"type", "int16|float32", "Input samples: 16-bit integers or 32-bit little-endian floats.",
+       Choice(&S::sampleType, "int16", "float32")},
+      {"byte-order", "little|big", "Byte order of 16-bit input samples.",
+       Choice(&S::byteOrder, "little", "big")},
+      {"in-size", "WxH", "Input image width and height in samples, such as 512x512.",
+       Integers({&S::inSizeX, &S::inSizeY}, u'x', "WxH")},
+      {"out-size", "WxH", "Output image width and height in samples.",
+       Integers({&S::outSizeX, &S::outSizeY}, u'x', "WxH")},
+      {"crop", "LEFT,TOP,RIGHT,BOTTOM",
+       "Crop window in input samples; LEFT and TOP lie inside it, RIGHT and BOTTOM just "
+       "outside.",
+       Integers({&S::cropLeft, &S::cropTop, &S::cropRight, &S::cropBottom}, u',',
+                "LEFT,TOP,RIGHT,BOTTOM")},
+      {"centre", "X,Y", "Centre of rotation in input samples.",
+       Integers({&S::rotCentreX, &S::rotCentreY}, u',', "X,Y")},
+      {"angle", "DEGREES", "Rotation angle, from -180 to 180 degrees.", Float(&S::angle)},
+      {"scale", "FACTOR", "Factor applied to float input samples.", Float(&S::scale)},
+  };
+  return options;
+}
+
+void DefineOptions(QCommandLineParser& parser) {
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.setApplicationDescription(QStringLiteral(
+      "Converts one numbered sequence of raw projection images into headerless 16-bit files."));
+  parser.addOption({QStringLiteral("settings"),
+                    QStringLiteral("Take the parameters from this settings file; keys it lacks "
+                                   "take their defaults."),
+                    QStringLiteral("FILE")});
+  parser.addOption({QStringLiteral("defaults"),
+                    QStringLiteral("Start from the built-in defaults instead of the desktop "
+                                   "program's settings.")});
+  for (const ValueOption& option : ValueOptions()) {
+    parser.addOption({QLatin1String(option.name), QLatin1String(option.description),
+                      QLatin1String(option.valueName)});
+  }
+  parser.addOption({QStringLiteral("signed"), QStringLiteral("16-bit input samples are signed.")});
+  parser.addOption({QStringLiteral("unsigned"),
+                    QStringLiteral("16-bit input samples are unsigned (they are halved).")});
+  parser.addOption({{QStringLiteral("q"), QStringLiteral("quiet")},
+                    QStringLiteral("No progress, no summary and no message at the normal end of a "
+                                   "sequence that converted files; errors are still shown.")});
+  parser.addOption(
+      {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")});
+  parser.addOption({QStringLiteral("version"), QStringLiteral("Show the version and exit.")});
+}
+
+std::optional<UsageError> ReadValues(const QCommandLineParser& parser, BatchOptions& options) {
+  for (const ValueOption& option : ValueOptions()) {
+    // Every occurrence must be valid; the last one counts.
+    for (const QString& value : parser.values(QLatin1String(option.name))) {
+      ValueReading reading = option.read(value);
+      if (auto* problem = std::get_if<QString>(&reading)) {
+        return UsageError{QStringLiteral("--%1: %2").arg(QLatin1String(option.name), *problem)};
+      }
+      options.overrides.push_back(std::get<SettingsOverride>(std::move(reading)));
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<UsageError> ReadFlags(const QCommandLineParser& parser, BatchOptions& options) {
+  const bool isSigned = parser.isSet(QStringLiteral("signed"));
+  const bool isUnsigned = parser.isSet(QStringLiteral("unsigned"));
+  if (isSigned && isUnsigned) {
+    return UsageError{QStringLiteral("--signed and --unsigned exclude each other")};
+  }
+  if (isSigned || isUnsigned) {
+    options.overrides.push_back([n = isUnsigned ? 1 : 0](S& s) { s.signedness = n; });
+  }
+  options.quiet = parser.isSet(QStringLiteral("quiet"));
+  return std::nullopt;
+}
+
+std::optional<UsageError> ReadSource(const QCommandLineParser& parser, BatchOptions& options) {
+  const bool named = parser.isSet(QStringLiteral("settings"));
+  if (named && parser.isSet(QStringLiteral("defaults"))) {
+    return UsageError{QStringLiteral("--settings and --defaults exclude each other")};
+  }
+  if (named) {
+    options.source = SettingsSource::NamedFile;
+    options.settingsFile = parser.value(QStringLiteral("settings"));
+    if (options.settingsFile.isEmpty()) {
+      return UsageError{QStringLiteral("--settings: the file name is empty")};
+    }
+  } else if (parser.isSet(QStringLiteral("defaults"))) {
+    options.source = SettingsSource::Defaults;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void BatchOptions::ApplyOverrides(ConverterSettings& settings) const {
+  for (const SettingsOverride& apply : overrides) apply(settings);
+}
+
+ParsedArguments ParseBatchArguments(const QStringList& arguments) {
+  QCommandLineParser parser;
+  DefineOptions(parser);
+  if (!parser.parse(arguments)) return UsageError{parser.errorText()};
+  if (parser.isSet(QStringLiteral("help"))) return InfoRequest::Help;
+  if (parser.isSet(QStringLiteral("version"))) return InfoRequest::Version;
+  if (!parser.positionalArguments().isEmpty()) {
+    return UsageError{
+        QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
+  }
+
+  BatchOptions options;
+  for (auto read : {ReadSource, ReadValues, ReadFlags}) {
+    if (auto error = read(parser, options)) return *error;
+  }
+  return options;
+}
+
+QString BatchHelpText() {
+  QCommandLineParser parser;
+  DefineOptions(parser);
+  return parser.helpText() + QStringLiteral(R"(
+The parameters come from --settings FILE, or the built-in defaults with
+--defaults; otherwise from the desktop program's settings file
+($XDG_CONFIG_HOME/projconv.ini, else ~/.config/projconv.ini) when it exists,
+and the built-in defaults when it does not. The options for single parameters
+then override them.
+
+Messages go to standard error as "Caption: text". On a terminal a progress line
+shows the files written, images per second and megabytes read plus written per
+second; otherwise only a summary line is printed at the end.
+
+Exit status:
+  0    the sequence ended at the first missing input file
+  1    an input file could not be opened or read, or an output file written
+  2    the batch was refused: parameters, memory or the settings file
+  64   the command line is malformed
+  130  interrupted (SIGINT or SIGTERM); the image in progress is finished first
+)");
+}

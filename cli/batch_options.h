@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <variant>
+#include <vector>
+
+#include "converter_settings.h"
+
+// Where the parameters start from before single options override them.
+enum class SettingsSource {
+  DesktopFile,  // the desktop program's settings file, or the defaults if it does not exist
+  NamedFile,    // --settings FILE
+  Defaults,     // --defaults
+};
+
+using SettingsOverride = std::function<void(ConverterSettings&)>;
+
+// A command line that asks for a conversion.
+struct BatchOptions {
+  SettingsSource source = SettingsSource::DesktopFile;
+  QString settingsFile;  // with SettingsSource::NamedFile
+  bool quiet = false;
+  std::vector<SettingsOverride> overrides;
+
+  void ApplyOverrides(ConverterSettings& settings) const;
+};
+
+enum class InfoRequest { Help, Version };
+
+// A command line that cannot be run; the message names the option at fault.
+struct UsageError {
+  QString message;
+};
+
+using ParsedArguments = std::variant<BatchOptions, InfoRequest, UsageError>;
+
+// Reads a command line (program name first) without touching any file.
+ParsedArguments ParseBatchArguments(const QStringList& arguments);
+
+// The text --help prints.
+QString BatchHelpText();

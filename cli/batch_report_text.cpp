@@ -1,0 +1,32 @@
+#include "batch_report_text.h"
+
+#include <cstdio>
+
+namespace {
+
+double PerSecond(double amount, double seconds) {
+  return seconds > 0.0 ? amount / seconds : 0.0;
+}
+
+std::string Printed(const char* format, auto... values) {
+  char text[512];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+}  // namespace
+
+std::string ProgressText(std::int64_t filesWritten, double seconds, double bytesPerImage) {
+  const double files = static_cast<double>(filesWritten);
+  return Printed("%lld files written, %.1f images/s, %.1f MB/s read+written",
+                 static_cast<long long>(filesWritten), PerSecond(files, seconds),
+                 PerSecond(files * bytesPerImage / 1e6, seconds));
+}
+
+std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& outFolder,
+                        bool interrupted) {
+  return Printed("projconv-batch: %s%lld files written in %.2f s (%.1f images/s) to ",
+                 interrupted ? "interrupted, " : "", static_cast<long long>(filesWritten), seconds,
+                 PerSecond(static_cast<double>(filesWritten), seconds)) +
+         outFolder;
+}

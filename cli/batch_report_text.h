@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The lines projconv-batch prints about a batch's progress and outcome.
+
+// "42 files written, 17.3 images/s, 8.9 MB/s read+written"
+std::string ProgressText(std::int64_t filesWritten, double seconds, double bytesPerImage);
+
+// "projconv-batch: 42 files written in 2.4 s (17.3 images/s) to /out", prefixed
+// with "interrupted, " when the batch was stopped.
+std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& outFolder,
+                        bool interrupted);

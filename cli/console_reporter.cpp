@@ -1,0 +1,42 @@
+#include "console_reporter.h"
+
+#include <cstdio>
+
+#include "batch_report_text.h"
+
+namespace {
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+constexpr char kStartOfCleanLine[] = "\r\033[K";  // carriage return, erase to end of line
+
+}  // namespace
+
+ConsoleReporter::ConsoleReporter(bool drawProgress, double bytesPerImage)
+    : drawProgress_(drawProgress), bytesPerImage_(bytesPerImage) {}
+
+void ConsoleReporter::ShowMessage(const std::string& text, const std::string& caption) {
+  messages_.push_back({caption, text});
+}
+
+void ConsoleReporter::PostProgress(std::int32_t fileNumber) {
+  if (!drawProgress_) return;
+  const Clock::time_point now = Clock::now();
+  if (lineShown_ && now - lastDrawn_ < kRedrawInterval) return;
+  lastDrawn_ = now;
+  lineShown_ = true;
+  const std::string text =
+      ProgressText(std::int64_t{fileNumber} + 1, SecondsSinceStart(), bytesPerImage_);
+  std::fprintf(stderr, "%s%s", kStartOfCleanLine, text.c_str());
+  std::fflush(stderr);
+}
+
+void ConsoleReporter::ClearProgress() {
+  if (!lineShown_) return;
+  std::fputs(kStartOfCleanLine, stderr);
+  std::fflush(stderr);
+  lineShown_ = false;
+}
+
+double ConsoleReporter::SecondsSinceStart() const {
+  return std::chrono::duration<double>(Clock::now() - start_).count();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "batch_reporter.h"
+
+// Reports a batch on the console. Messages are kept until the batch has ended,
+// when it is known whether the one that ended it is worth showing; progress is
+// drawn as one line that rewrites itself, at most ten times a second.
+class ConsoleReporter : public BatchReporter {
+ public:
+  struct Message {
+    std::string caption;
+    std::string text;
+  };
+
+  // `drawProgress`: whether to keep a progress line on standard error, which
+  // should then be a terminal. `bytesPerImage`: input plus output bytes of one
+  // image, for the MB/s figure.
+  ConsoleReporter(bool drawProgress, double bytesPerImage);
+
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  void PostProgress(std::int32_t fileNumber) override;
+
+  // Removes the progress line so that the next output starts on a clean line.
+  void ClearProgress();
+
+  const std::vector<Message>& messages() const { return messages_; }
+  double SecondsSinceStart() const;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  bool drawProgress_;
+  double bytesPerImage_;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point lastDrawn_{};
+  bool lineShown_ = false;
+  std::vector<Message> messages_;
+};

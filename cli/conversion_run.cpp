@@ -1,0 +1,56 @@
+#include "conversion_run.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "batch_report_text.h"
+#include "console_reporter.h"
+#include "exit_codes.h"
+#include "interrupt.h"
+#include "job_from_settings.h"
+#include "projection_job.h"
+
+namespace {
+
+// Nominal bytes moved per image: the part of an input file that is read plus
+// the output file. Only for the MB/s figure.
+double BytesPerImage(const ProjectionJob& job) {
+  const double samples = static_cast<double>(job.inSizeX) * static_cast<double>(job.inSizeY);
+  const double sampleBytes = job.sampleType == 1 ? 4.0 : 2.0;
+  const double out = 2.0 * static_cast<double>(job.outSizeX) * static_cast<double>(job.outSizeY);
+  return static_cast<double>(job.headerLen) + sampleBytes * samples + out;
+}
+
+// --quiet leaves out the message at the normal end of a sequence, but not when
+// nothing was converted at all: a mistyped folder must not pass unnoticed.
+bool ShowsMessages(const BatchResult& result, bool quiet) {
+  return !quiet || result.end != BatchEnd::InputMissing || result.filesWritten == 0;
+}
+
+}  // namespace
+
+int RunConversion(const ConverterSettings& settings, bool quiet) {
+  ProjectionJob job;
+  CopySettingsToJob(settings, job);
+  ConsoleReporter reporter(!quiet && ::isatty(STDERR_FILENO) == 1, BytesPerImage(job));
+  job.dialog = &reporter;
+
+  cancelRequested.store(0);
+  InstallStopOnSignal();
+  const BatchResult result = job.RunBatchWithResult();
+  const double seconds = reporter.SecondsSinceStart();
+  reporter.ClearProgress();
+
+  if (ShowsMessages(result, quiet)) {
+    for (const auto& [caption, text] : reporter.messages()) {
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+  }
+  if (!quiet && result.end != BatchEnd::Refused) {
+    const std::string summary =
+        SummaryText(result.filesWritten, seconds, job.outFolder, result.end == BatchEnd::Stopped);
+    std::fprintf(stderr, "%s\n", summary.c_str());
+  }
+  return ExitCodeFor(result.end);
+}

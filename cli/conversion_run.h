@@ -1,0 +1,8 @@
+#pragma once
+
+#include "converter_settings.h"
+
+// Converts the sequence the settings describe, reporting on standard error,
+// and returns the program's exit status. SIGINT and SIGTERM stop the batch
+// after the image in progress.
+int RunConversion(const ConverterSettings& settings, bool quiet);

@@ -1,0 +1,31 @@
+#include "interrupt.h"
+
+#include <csignal>
+
+#include "projection_job.h"
+
+// A store to a lock-free atomic is all a signal handler may safely do here.
+static_assert(std::atomic<std::int32_t>::is_always_lock_free);
+
+namespace {
+
+void RequestStop(int) {
+  cancelRequested.store(1);
+}
+
+void StopOn(int signalNumber) {
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigemptyset(&action.sa_mask);
+  // SA_RESETHAND restores the default action before the handler runs, so the
+  // second Ctrl+C kills; SA_RESTART keeps file operations from failing with EINTR.
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  sigaction(signalNumber, &action, nullptr);
+}
+
+}  // namespace
+
+void InstallStopOnSignal() {
+  StopOn(SIGINT);
+  StopOn(SIGTERM);
+}

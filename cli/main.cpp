@@ -1,0 +1,57 @@
+// projconv-batch: converts one sequence of raw projection images without a
+// window, with the desktop program's settings and engine.
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <variant>
+
+#include "base_settings.h"
+#include "batch_options.h"
+#include "conversion_run.h"
+#include "exit_codes.h"
+
+namespace {
+
+void PrintLines(std::FILE* stream, const QString& text) {
+  std::fputs(text.toLocal8Bit().constData(), stream);
+  std::fflush(stream);
+}
+
+int ReportUsageError(const UsageError& error) {
+  PrintLines(stderr, QStringLiteral("projconv-batch: %1\n"
+                                    "Try 'projconv-batch --help' for more information.\n")
+                         .arg(error.message));
+  return kExitUsage;
+}
+
+int Answer(InfoRequest request) {
+  if (request == InfoRequest::Help) {
+    PrintLines(stdout, BatchHelpText());
+  } else {
+    PrintLines(stdout, QStringLiteral("projconv-batch " PROJCONV_VERSION "\n"));
+  }
+  return 0;
+}
+
+int Convert(const BatchOptions& options) {
+  BaseSettings base = LoadBaseSettings(options);
+  if (!base.problems.isEmpty()) {
+    for (const QString& problem : base.problems) PrintLines(stderr, "Error: " + problem + "\n");
+    return kExitRefused;
+  }
+  options.ApplyOverrides(base.settings);
+  return RunConversion(base.settings, options.quiet);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const QCoreApplication application(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("projconv-batch"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PROJCONV_VERSION));
+
+  const ParsedArguments parsed = ParseBatchArguments(QCoreApplication::arguments());
+  if (const auto* error = std::get_if<UsageError>(&parsed)) return ReportUsageError(*error);
+  if (const auto* request = std::get_if<InfoRequest>(&parsed)) return Answer(*request);
+  return Convert(std::get<BatchOptions>(parsed));
+}

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "batch_options.h"
+#include "exit_codes.h"
+#include "qt_printing.h"
+
+namespace {
+
+// A base unlike the defaults in every member, so that an override that sets
+// the default value, or the wrong member, shows.
+ConverterSettings Base() {
+  ConverterSettings s;
+  s.inFolder = s.outFolder = s.inFormat = s.outFormat = "base";
+  s.headerLen = s.startNumber = s.sampleType = s.byteOrder = s.signedness = 9;
+  s.inSizeX = s.inSizeY = s.outSizeX = s.outSizeY = 9;
+  s.cropLeft = s.cropTop = s.cropRight = s.cropBottom = s.rotCentreX = s.rotCentreY = 9;
+  s.angle = s.scale = 9.0f;
+  return s;
+}
+
+struct GoodCase {
+  QStringList arguments;
+  std::function<void(ConverterSettings&)> expect;  // applied to Base()
+};
+
+const GoodCase kGoodCases[] = {
+    {{}, [](ConverterSettings&) {}},
+    {{"--in-folder", "/scans/a b,c"}, [](auto& s) { s.inFolder = "/scans/a b,c"; }},
+    {{"--out-folder=/out"}, [](auto& s) { s.outFolder = "/out"; }},
+    {{"--in-format", "p%03d", "--out-format", "q%i"},
+     [](auto& s) { s.inFormat = "p%03d", s.outFormat = "q%i"; }},
+    {{"--start", "-5"}, [](auto& s) { s.startNumber = -5; }},
+    {{"--start", "1", "--start", "2147483647"}, [](auto& s) { s.startNumber = 2147483647; }},
+    {{"--header-len", "-2147483648"}, [](auto& s) { s.headerLen = -2147483647 - 1; }},
+    {{"--header-len", "+7"}, [](auto& s) { s.headerLen = 7; }},
+    {{"--type", "int16"}, [](auto& s) { s.sampleType = 0; }},
+    {{"--type", "float32"}, [](auto& s) { s.sampleType = 1; }},
+    {{"--byte-order", "little"}, [](auto& s) { s.byteOrder = 0; }},
+    {{"--byte-order", "big"}, [](auto& s) { s.byteOrder = 1; }},
+    {{"--signed"}, [](auto& s) { s.signedness = 0; }},
+    {{"--unsigned"}, [](auto& s) { s.signedness = 1; }},
+    {{"--in-size", "640x480"}, [](auto& s) { s.inSizeX = 640, s.inSizeY = 480; }},
+    {{"--out-size", "1x-2"}, [](auto& s) { s.outSizeX = 1, s.outSizeY = -2; }},
+    {{"--crop", "-5,0,100,200"},
+     [](auto& s) { s.cropLeft = -5, s.cropTop = 0, s.cropRight = 100, s.cropBottom = 200; }},
+    {{"--centre", "10,-20"}, [](auto& s) { s.rotCentreX = 10, s.rotCentreY = -20; }},
+    {{"--angle", "-12.5"}, [](auto& s) { s.angle = -12.5f; }},
+    {{"--angle", "0.1"}, [](auto& s) { s.angle = 0.1f; }},
+    // Rounded to double first, then to float: the text lies just above the
+    // midpoint between two floats, but its double is the midpoint itself.
+    {{"--angle", "1.00000005960464477539062500001"},
+     [](auto& s) { s.angle = static_cast<float>(1.000000059604644775390625); }},
+    {{"--scale", "+2.5e0"}, [](auto& s) { s.scale = 2.5f; }},
+    {{"--scale", "1e-50"}, [](auto& s) { s.scale = 0.0f; }},
+};
+
+TEST(BatchOptions, GoodValuesOverrideTheirParameters) {
+  for (const GoodCase& c : kGoodCases) {
+    const QString line = c.arguments.join(' ');
+    const ParsedArguments parsed = ParseBatchArguments(QStringList{"projconv-batch"} + c.arguments);
+    const auto* options = std::get_if<BatchOptions>(&parsed);
+    ASSERT_NE(options, nullptr) << line.toStdString();
+    ConverterSettings actual = Base();
+    options->ApplyOverrides(actual);
+    ConverterSettings expected = Base();
+    c.expect(expected);
+    EXPECT_EQ(actual, expected) << line.toStdString();
+    EXPECT_EQ(options->source, SettingsSource::DesktopFile);
+    EXPECT_FALSE(options->quiet);
+  }
+}
+
+TEST(BatchOptions, SourceAndQuiet) {
+  const auto parse = [](const QStringList& arguments) {
+    return std::get<BatchOptions>(ParseBatchArguments(QStringList{"projconv-batch"} + arguments));
+  };
+  const BatchOptions named = parse({"--settings", "/etc/a b.ini"});
+  EXPECT_EQ(named.source, SettingsSource::NamedFile);
+  EXPECT_EQ(named.settingsFile, "/etc/a b.ini");
+  EXPECT_EQ(parse({"--defaults"}).source, SettingsSource::Defaults);
+  EXPECT_TRUE(parse({"--quiet"}).quiet);
+  EXPECT_TRUE(parse({"-q"}).quiet);
+}
+
+struct BadCase {
+  QStringList arguments;
+  const char* named;  // what the message must name
+};
+
+const BadCase kBadCases[] = {
+    {{"--start", "abc"}, "--start"},
+    {{"--start", "2147483648"}, "--start"},
+    {{"--start", "-2147483649"}, "--start"},
+    {{"--start", "1.5"}, "--start"},
+    {{"--start", ""}, "--start"},
+    {{"--start", "1", "--start", "x"}, "--start"},
+    {{"--header-len", " 5"}, "--header-len"},
+    {{"--header-len", "0x10"}, "--header-len"},
+    {{"--type", "int8"}, "--type"},
+    {{"--type", "Int16"}, "--type"},
+    {{"--byte-order", "middle"}, "--byte-order"},
+    {{"--in-size", "512"}, "--in-size"},
+    {{"--in-size", "512x"}, "--in-size"},
+    {{"--in-size", "512x512x1"}, "--in-size"},
+    {{"--out-size", "ax5"}, "--out-size"},
+    {{"--out-size", "512,512"}, "--out-size"},
+    {{"--crop", "1,2,3"}, "--crop"},
+    {{"--crop", "1,2,3,4,5"}, "--crop"},
+    {{"--crop", "1,2,,4"}, "--crop"},
+    {{"--centre", "1"}, "--centre"},
+    {{"--angle", "nan"}, "--angle"},
+    {{"--angle", "inf"}, "--angle"},
+    {{"--angle", "1e39"}, "--angle"},  // finite as a double, not as a float
+    {{"--angle", "1e400"}, "--angle"},
+    {{"--angle", "12deg"}, "--angle"},
+    {{"--angle", "0x1p3"}, "--angle"},
+    {{"--scale", ""}, "--scale"},
+    {{"--in-folder", ""}, "--in-folder"},
+    {{"--settings", ""}, "--settings"},
+    {{"--signed", "--unsigned"}, "--signed"},
+    {{"--settings", "a.ini", "--defaults"}, "--defaults"},
+    {{"--angle"}, "--angle"},
+    {{"--bogus"}, "bogus"},
+    {{"--quiet=1"}, "--quiet"},
+    {{"stray"}, "stray"},
+    {{"--start", "1", "--", "--start"}, "--start"},
+};
+
+TEST(BatchOptions, MalformedCommandLinesNameTheOption) {
+  for (const BadCase& c : kBadCases) {
+    const QString line = c.arguments.join(' ');
+    const ParsedArguments parsed = ParseBatchArguments(QStringList{"projconv-batch"} + c.arguments);
+    const auto* error = std::get_if<UsageError>(&parsed);
+    ASSERT_NE(error, nullptr) << line.toStdString();
+    EXPECT_TRUE(error->message.contains(QLatin1String(c.named)))
+        << line.toStdString() << " -> " << error->message.toStdString();
+  }
+}
+
+TEST(BatchOptions, HelpAndVersionWinOverEverythingButUnknownOptions) {
+  const auto parse = [](const QStringList& arguments) {
+    return ParseBatchArguments(QStringList{"projconv-batch"} + arguments);
+  };
+  EXPECT_EQ(std::get<InfoRequest>(parse({"--help"})), InfoRequest::Help);
+  EXPECT_EQ(std::get<InfoRequest>(parse({"-h", "--start", "abc"})), InfoRequest::Help);
+  EXPECT_EQ(std::get<InfoRequest>(parse({"--version"})), InfoRequest::Version);
+  EXPECT_TRUE(std::holds_alternative<UsageError>(parse({"--help", "--bogus"})));
+}
+
+TEST(BatchOptions, HelpDocumentsEveryOption) {
+  const QString help = BatchHelpText();
+  for (const char* option :
+       {"--settings", "--defaults",   "--in-folder", "--out-folder", "--in-format", "--out-format",
+        "--start",    "--header-len", "--type",      "--byte-order", "--signed",    "--unsigned",
+        "--in-size",  "--out-size",   "--crop",      "--centre",     "--angle",     "--scale",
+        "--help",     "--version",    "--quiet"}) {
+    EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+  }
+}
+
+TEST(ExitCodes, FollowHowTheBatchEnded) {
+  EXPECT_EQ(ExitCodeFor(BatchEnd::InputMissing), 0);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotOpened), 1);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotRead), 1);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::OutputNotWritten), 1);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::Refused), 2);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::Stopped), 130);
+}
+
+}  // namespace

@@ -1,0 +1,394 @@
+// Runs the built projconv-batch on small sequences in temporary folders and
+// checks its files against the engine run directly, and its exit status.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "projection_job.h"
+#include "qt_printing.h"
+#include "settings_file.h"
+
+namespace {
+
+struct Outcome {
+  int exitCode = -1;
+  QString errors;  // standard error
+};
+
+// Deterministic bytes, different for each file.
+QByteArray NoiseBytes(qsizetype count, std::uint32_t seed) {
+  QByteArray bytes(count, Qt::Uninitialized);
+  for (char& byte : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<char>(seed >> 24);
+  }
+  return bytes;
+}
+
+// Float samples of moderate size, so that scaling and resampling matter.
+QByteArray FloatBytes(qsizetype samples, std::uint32_t seed) {
+  QByteArray bytes(samples * 4, Qt::Uninitialized);
+  for (qsizetype i = 0; i < samples; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const float value = static_cast<float>(seed >> 8) / 2048.0f - 4000.0f;
+    std::memcpy(bytes.data() + 4 * i, &value, 4);
+  }
+  return bytes;
+}
+
+// A 16-bit sequence: big-endian unsigned samples behind a 7-byte header,
+// rotated, cropped and resized; numbered from 3.
+ConverterSettings RotatedSequence() {
+  ConverterSettings s;
+  s.inFormat = "in.%03d";
+  s.outFormat = "out_%02i.raw";
+  s.startNumber = 3;
+  s.headerLen = 7;
+  s.byteOrder = 1;
+  s.signedness = 1;
+  s.inSizeX = 40;
+  s.inSizeY = 30;
+  s.outSizeX = 24;
+  s.outSizeY = 18;
+  s.cropLeft = 3;
+  s.cropTop = 2;
+  s.cropRight = 35;
+  s.cropBottom = 28;
+  s.rotCentreX = 21;
+  s.rotCentreY = 13;
+  s.angle = 12.5f;
+  return s;
+}
+
+// A float sequence copied straight through the direct path with a scale.
+ConverterSettings ScaledFloatSequence() {
+  ConverterSettings s;
+  s.sampleType = 1;
+  s.headerLen = 4;
+  s.inSizeX = s.outSizeX = s.cropRight = 32;
+  s.inSizeY = s.outSizeY = s.cropBottom = 24;
+  s.cropLeft = s.cropTop = 0;
+  s.scale = 2.5f;
+  return s;
+}
+
+class BatchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(root_.isValid());
+    for (const char* folder : {"in", "out", "expected", "config", "home"}) {
+      ASSERT_TRUE(QDir(root_.path()).mkpath(folder));
+    }
+  }
+
+  QString Folder(const char* name) const { return root_.filePath(name); }
+
+  QStringList Files(const char* folder) const {
+    return QDir(Folder(folder)).entryList(QDir::Files, QDir::Name);
+  }
+
+  // Writes `count` input files for `s`, from its start number on.
+  void WriteInputs(const ConverterSettings& s, int count) const {
+    const qsizetype samples = qsizetype(s.inSizeX) * s.inSizeY;
+    for (int k = 0; k < count; ++k) {
+      const auto seed = static_cast<std::uint32_t>(k + 1);
+      const QByteArray body =
+          s.sampleType == 1 ? FloatBytes(samples, seed) : NoiseBytes(2 * samples, seed);
+      WriteFile(InputPath(s, s.startNumber + k), NoiseBytes(s.headerLen, 99) + body);
+    }
+  }
+
+  QString InputPath(const ConverterSettings& s, int number) const {
+    return QDir(Folder("in")).filePath(QString::asprintf(s.inFormat.toUtf8().constData(), number));
+  }
+
+  static void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+  }
+
+  // The sequence's folders made to point into this test's folders.
+  ConverterSettings Here(ConverterSettings s) const {
+    s.inFolder = Folder("in");
+    s.outFolder = Folder("out");
+    return s;
+  }
+
+  // The engine run in this process on `s`, writing to "expected". The job is
+  // filled here by name, independently of the program's own copying.
+  void RunEngine(const ConverterSettings& s) const {
+    ProjectionJob job;
+    job.inFolder = Folder("in").toStdString();
+    job.outFolder = Folder("expected").toStdString();
+    job.inFormat = s.inFormat.toStdString();
+    job.outFormat = s.outFormat.toStdString();
+    job.startNumber = s.startNumber;
+    job.headerLen = s.headerLen;
+    job.sampleType = s.sampleType;
+    job.byteOrder = s.byteOrder;
+    job.signedness = s.signedness;
+    job.inSizeX = s.inSizeX;
+    job.inSizeY = s.inSizeY;
+    job.outSizeX = s.outSizeX;
+    job.outSizeY = s.outSizeY;
+    job.cropLeft = s.cropLeft;
+    job.cropTop = s.cropTop;
+    job.cropRight = s.cropRight;
+    job.cropBottom = s.cropBottom;
+    job.rotCentreX = s.rotCentreX;
+    job.rotCentreY = s.rotCentreY;
+    job.angle = s.angle;
+    job.scale = s.scale;
+    cancelRequested.store(0);
+    ASSERT_EQ(job.RunBatchWithResult().end, BatchEnd::InputMissing);
+  }
+
+  // Every file in "out" equals its namesake in "expected", and there are `count`.
+  void ExpectOutputsAsTheEngine(int count) const {
+    ASSERT_EQ(Files("expected").size(), count);
+    ASSERT_EQ(Files("out"), Files("expected"));
+    for (const QString& name : Files("out")) {
+      QFile actual(QDir(Folder("out")).filePath(name));
+      QFile expected(QDir(Folder("expected")).filePath(name));
+      ASSERT_TRUE(actual.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+      EXPECT_TRUE(actual.readAll() == expected.readAll()) << name.toStdString();
+    }
+  }
+
+  // Command-line options that describe `s` completely.
+  static QStringList OptionsFor(const ConverterSettings& s) {
+    const auto pair = [](int a, int b, char separator) {
+      return QStringLiteral("%1%2%3").arg(a).arg(QChar(separator)).arg(b);
+    };
+    return {"--in-folder",
+            s.inFolder,
+            "--out-folder",
+            s.outFolder,
+            "--in-format",
+            s.inFormat,
+            "--out-format",
+            s.outFormat,
+            "--start",
+            QString::number(s.startNumber),
+            "--header-len",
+            QString::number(s.headerLen),
+            "--type",
+            s.sampleType == 1 ? "float32" : "int16",
+            "--byte-order",
+            s.byteOrder == 1 ? "big" : "little",
+            s.signedness == 1 ? "--unsigned" : "--signed",
+            "--in-size",
+            pair(s.inSizeX, s.inSizeY, 'x'),
+            "--out-size",
+            pair(s.outSizeX, s.outSizeY, 'x'),
+            "--crop",
+            pair(s.cropLeft, s.cropTop, ',') + ',' + pair(s.cropRight, s.cropBottom, ','),
+            "--centre",
+            pair(s.rotCentreX, s.rotCentreY, ','),
+            "--angle",
+            QString::number(s.angle, 'g', 9),
+            "--scale",
+            QString::number(s.scale, 'g', 9)};
+  }
+
+  QString WriteSettingsFile(const QString& path, const ConverterSettings& s) const {
+    QSettings store(path, QSettings::IniFormat);
+    EXPECT_TRUE(SaveSettings(store, s));
+    return path;
+  }
+
+  QString DesktopFile() const { return QDir(Folder("config")).filePath("projconv.ini"); }
+
+  // Starts the program with its own configuration and home folders.
+  void Start(QProcess& process, const QStringList& arguments) const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", Folder("config"));
+    environment.insert("HOME", Folder("home"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(root_.path());
+    process.start(PROJCONV_BATCH, arguments);
+    ASSERT_TRUE(process.waitForStarted());
+  }
+
+  Outcome RunBatch(const QStringList& arguments) const {
+    QProcess process;
+    Start(process, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+  }
+
+ private:
+  QTemporaryDir root_;
+};
+
+TEST_F(BatchRunTest, ConvertsFromOptionsAsTheEngineDoes) {
+  const ConverterSettings s = Here(RotatedSequence());
+  WriteInputs(s, 4);
+  RunEngine(s);
+  const Outcome run = RunBatch(QStringList{"--defaults"} + OptionsFor(s));
+  EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  ExpectOutputsAsTheEngine(4);
+
+  // Off a terminal: the message at the end of the sequence and one summary line.
+  const QStringList lines = run.errors.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2) << run.errors.toStdString();
+  EXPECT_EQ(lines[0],
+            "Info: File  " + InputPath(s, 7) + "   can not be opened. Converting is finished");
+  EXPECT_TRUE(lines[1].contains("4 files written")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(s.outFolder)) << lines[1].toStdString();
+  EXPECT_FALSE(run.errors.contains('\r'));
+}
+
+TEST_F(BatchRunTest, ConvertsFromASettingsFile) {
+  const ConverterSettings s = Here(ScaledFloatSequence());
+  WriteInputs(s, 3);
+  RunEngine(s);
+  const QString file = WriteSettingsFile(QDir(Folder("home")).filePath("float.ini"), s);
+  const Outcome run = RunBatch({"--settings", file, "--quiet"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.errors, "");  // quiet: not even the normal end
+  ExpectOutputsAsTheEngine(3);
+}
+
+TEST_F(BatchRunTest, OptionsOverrideTheSettingsFile) {
+  const ConverterSettings s = Here(RotatedSequence());
+  WriteInputs(s, 2);
+  RunEngine(s);
+  ConverterSettings stale = s;
+  stale.angle = -3.0f;
+  stale.outFolder = "/nonexistent";
+  const QString file = WriteSettingsFile(QDir(Folder("home")).filePath("stale.ini"), stale);
+  const Outcome run =
+      RunBatch({"--settings", file, "--angle", "12.5", "--out-folder", s.outFolder});
+  EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  ExpectOutputsAsTheEngine(2);
+}
+
+TEST_F(BatchRunTest, TakesTheDesktopSettingsUnlessToldToUseTheDefaults) {
+  const ConverterSettings s = Here(RotatedSequence());
+  WriteInputs(s, 2);
+  RunEngine(s);
+  WriteSettingsFile(DesktopFile(), s);
+
+  const Outcome defaults = RunBatch({"--defaults"});
+  EXPECT_EQ(defaults.exitCode, 0);
+  EXPECT_TRUE(defaults.errors.contains("File  d:\\data/raw.0000   can not be opened"))
+      << defaults.errors.toStdString();
+  EXPECT_TRUE(Files("out").isEmpty());
+
+  const Outcome desktop = RunBatch({});
+  EXPECT_EQ(desktop.exitCode, 0) << desktop.errors.toStdString();
+  ExpectOutputsAsTheEngine(2);
+}
+
+// Each case starts from a valid sequence whose second input file is empty;
+// `outputs` is how many files must exist afterwards.
+TEST_F(BatchRunTest, ExitStatusTellsHowTheBatchEnded) {
+  const ConverterSettings s = Here(RotatedSequence());
+  const QString badFile = QDir(Folder("home")).filePath("bad.ini");
+  const QString typeFile = QDir(Folder("home")).filePath("type.ini");
+  WriteFile(badFile, "[Qarmo_Convertor]\nHeaderLen=twelve\n");
+  WriteFile(typeFile, "[Qarmo_Convertor]\nType=7\n");
+
+  const struct {
+    const char* what;
+    QStringList arguments;
+    int exitCode;
+    const char* message;
+    int outputs;
+  } cases[] = {
+      {"second input empty", {}, 1, "in.004   can not be read", 1},
+      {"output folder missing", {"--out-folder", Folder("none")}, 1, "can not be wrote", 0},
+      {"pattern with a string field", {"--in-format", "in.%s"}, 2, "Error: Name format", 0},
+      {"angle beyond 180", {"--angle", "200"}, 2, "Error: Angle of rotation", 0},
+      {"settings file missing", {"--settings", Folder("none")}, 2, "does not exist", 0},
+      {"settings file is a folder", {"--settings", Folder("home")}, 2, "not a file", 0},
+      {"malformed settings value", {"--settings", badFile}, 2, "HeaderLen = \"twelve\"", 0},
+      {"unknown sample type", {"--settings", typeFile}, 2, "sample type 7", 0},
+      {"malformed option", {"--centre", "1;2"}, 64, "--centre", 0},
+      {"unknown option", {"--rotate", "5"}, 64, "rotate", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const QString& name : Files("out")) QFile::remove(QDir(Folder("out")).filePath(name));
+    WriteInputs(s, 1);
+    WriteFile(InputPath(s, s.startNumber + 1), "");
+    // A case with a settings file takes only the folders and the input
+    // pattern from options, and everything else from the file.
+    const bool fromFile = c.arguments.contains("--settings");
+    const QStringList base = fromFile ? QStringList{"--in-folder", s.inFolder,    "--out-folder",
+                                                    s.outFolder,   "--in-format", s.inFormat}
+                                      : OptionsFor(s);
+    const Outcome run = RunBatch(base + c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(c.message)) << run.errors.toStdString();
+    EXPECT_EQ(Files("out").size(), c.outputs);
+  }
+}
+
+TEST_F(BatchRunTest, QuietStillTellsWhenNothingWasConverted) {
+  const Outcome run = RunBatch({"--defaults", "--quiet", "--in-folder", Folder("in")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.errors.trimmed(), "Info: File  " + Folder("in") +
+                                      "/raw.0000   can not be opened. Converting is finished");
+}
+
+TEST_F(BatchRunTest, InterruptFinishesTheImageInProgressThenStops) {
+  // A long sequence of one real file and many links to it, rotated so each
+  // image takes a moment.
+  ConverterSettings s = Here(RotatedSequence());
+  s.inSizeX = s.inSizeY = s.outSizeX = s.outSizeY = 256;
+  s.cropLeft = s.cropTop = 0;
+  s.cropRight = s.cropBottom = 256;
+  const int count = 3000;
+  WriteInputs(s, 1);
+  for (int k = 1; k < count; ++k) {
+    ASSERT_TRUE(QFile::link(InputPath(s, s.startNumber), InputPath(s, s.startNumber + k)));
+  }
+
+  QProcess process;
+  Start(process, QStringList{"--defaults"} + OptionsFor(s));
+  const QString first = QDir(Folder("out")).filePath("out_00.raw");
+  QElapsedTimer waited;
+  waited.start();
+  while (!QFile::exists(first) && waited.elapsed() < 30000 && !process.waitForFinished(1)) {
+  }
+  ASSERT_EQ(process.state(), QProcess::Running) << "the batch ended before it could be interrupted";
+  ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+  ASSERT_TRUE(process.waitForFinished(60000));
+
+  const QString errors = QString::fromUtf8(process.readAllStandardError());
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 130) << errors.toStdString();
+  EXPECT_TRUE(errors.contains("interrupted")) << errors.toStdString();
+  EXPECT_FALSE(errors.contains("Info:")) << errors.toStdString();
+
+  // Files 0 .. k-1, each complete.
+  const QStringList written = Files("out");
+  ASSERT_GE(written.size(), 1);
+  EXPECT_LT(written.size(), count);
+  for (int k = 0; k < written.size(); ++k) {
+    const QString name = QString::asprintf("out_%02i.raw", k);
+    ASSERT_EQ(written[k], name);
+    EXPECT_EQ(QFileInfo(QDir(Folder("out")).filePath(name)).size(), 2 * 256 * 256);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

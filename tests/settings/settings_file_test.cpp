@@ -1,0 +1,259 @@
+#include <QDir>
+#include <QRegularExpression>
+
+#include "settings_test_support.h"
+
+namespace {
+
+TEST_F(SettingsFileTest, FirstRunStartsFromTheDefaults) {
+  QSettings store(Path("absent.ini"), QSettings::IniFormat);
+  const SettingsLoad load = LoadSettings(store);
+  EXPECT_TRUE(load.problems.isEmpty());
+  const ConverterSettings& s = load.settings;
+  EXPECT_EQ(s.inFolder, "d:\\data");
+  EXPECT_EQ(s.outFolder, "d:\\data");
+  EXPECT_EQ(s.inFormat, "raw.%04i");
+  EXPECT_EQ(s.outFormat, "raw.%04i");
+  for (std::int32_t value : {s.headerLen, s.startNumber, s.sampleType, s.byteOrder, s.signedness,
+                             s.cropLeft, s.cropTop}) {
+    EXPECT_EQ(value, 0);
+  }
+  for (std::int32_t value :
+       {s.inSizeX, s.inSizeY, s.outSizeX, s.outSizeY, s.cropRight, s.cropBottom}) {
+    EXPECT_EQ(value, 512);
+  }
+  EXPECT_EQ(s.rotCentreX, 256);
+  EXPECT_EQ(s.rotCentreY, 256);
+  EXPECT_EQ(s.angle, 0.0f);
+  EXPECT_EQ(s.scale, 1.0f);
+  EXPECT_FALSE(QFile::exists(Path("absent.ini")));  // reading creates nothing
+}
+
+// Every member different from its default and from the others, so that a key
+// bound to the wrong member shows.
+ConverterSettings DistinctSettings() {
+  ConverterSettings s;
+  s.inFolder = "/in";
+  s.outFolder = "/out";
+  s.inFormat = "p%03d.raw";
+  s.outFormat = "q%05i";
+  s.headerLen = 1;
+  s.startNumber = 2;
+  s.sampleType = 3;
+  s.byteOrder = 4;
+  s.signedness = 5;
+  s.inSizeX = 6;
+  s.inSizeY = 7;
+  s.outSizeX = 8;
+  s.outSizeY = 9;
+  s.cropLeft = -10;
+  s.cropTop = -11;
+  s.cropRight = 12;
+  s.cropBottom = 13;
+  s.rotCentreX = 14;
+  s.rotCentreY = 15;
+  s.angle = -12.5f;
+  s.scale = 0.0005f;
+  return s;
+}
+
+TEST_F(SettingsFileTest, WritesEveryKeyInTableOrderWithItsStoredForm) {
+  const QList<std::pair<QString, QString>> expected{
+      {"ProjInFolder", "/in"},
+      {"ProjOutFolder", "/out"},
+      {"ProjInFormat", "p%03d.raw"},
+      {"ProjOutFormat", "q%05i"},
+      {"HeaderLen", "1"},
+      {"ProjInStartNum", "2"},
+      {"Type", "3"},
+      {"Endian", "4"},
+      {"Signed", "5"},
+      {"InProjSizeX", "6"},
+      {"InProjSizeY", "7"},
+      {"OutProjSizeX", "8"},
+      {"OutProjSizeY", "9"},
+      {"UpLeftCornerX", "-10"},
+      {"UpLeftCornerY", "-11"},
+      {"DownRightCornerX", "12"},
+      {"DownRightCornerY", "13"},
+      {"RotatCtrX", "14"},
+      {"RotatCtrY", "15"},
+      {"Rotatangle", "-12500000"},
+      {"Scale", "0"},
+  };
+  EXPECT_EQ(StoredSettings(DistinctSettings()), expected);
+
+  // The file holds exactly these keys, in its one group, as that text.
+  const QString path = SaveAndCopy(DistinctSettings());
+  QSettings store(path, QSettings::IniFormat);
+  EXPECT_EQ(store.childGroups(), QStringList{kSettingsGroup});
+  store.beginGroup(kSettingsGroup);
+  EXPECT_EQ(store.childKeys().size(), expected.size());
+  for (const auto& [key, text] : expected)
+    EXPECT_EQ(store.value(key).toString(), text) << key.toStdString();
+}
+
+TEST_F(SettingsFileTest, ReadsBackWhatItWrote) {
+  ConverterSettings expected = DistinctSettings();
+  expected.scale = 0.0f;  // 0.0005 is stored as 0
+  EXPECT_EQ(RoundTrip(DistinctSettings()), expected);
+  EXPECT_EQ(RoundTrip(ConverterSettings{}), ConverterSettings{});
+}
+
+TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
+  const char* const names[] = {
+      "/scans/a,b",
+      "/scans/a, b",
+      ",",
+      "/scans/\"quoted\"",
+      "d:\\data",
+      "\\\\server\\share",
+      "/with space/ x ",
+      " leading",
+      "/semi;colon",
+      "/key=value",
+      "@at",
+      "@@twice",
+      "@Invalid()",
+      "@ByteArray(x)",
+      "/ünïcødé/日本/ж",
+      "",
+      "/tab\there",
+      "#hash",
+      "[section]",
+      "/per%cent%04i",
+      "a\"b,c\\d",
+      "/trailing\\",
+  };
+  for (const char* name : names) {
+    ConverterSettings settings;
+    settings.inFolder = QString::fromUtf8(name);
+    settings.outFolder = QString::fromUtf8(name) + ",out";
+    settings.inFormat = QString::fromUtf8(name) + "%04i";
+    const ConverterSettings back = RoundTrip(settings);
+    EXPECT_EQ(back.inFolder, settings.inFolder) << name;
+    EXPECT_EQ(back.outFolder, settings.outFolder) << name;
+    EXPECT_EQ(back.inFormat, settings.inFormat) << name;
+  }
+}
+
+TEST_F(SettingsFileTest, HandEditedUnquotedCommaIsJoinedBack) {
+  const QString path = WriteFile("hand.ini", "[Qarmo_Convertor]\nProjInFolder=/scans/a,b,c\n");
+  EXPECT_EQ(LoadSettingsFile(path).settings.inFolder, "/scans/a,b,c");
+}
+
+TEST_F(SettingsFileTest, MalformedNumbersKeepTheirDefaultsAndAreReported) {
+  const QString path = WriteFile("bad.ini",
+                                 "[Qarmo_Convertor]\n"
+                                 "HeaderLen=abc\n"
+                                 "ProjInStartNum=2147483648\n"
+                                 "InProjSizeX=-2147483649\n"
+                                 "InProjSizeY=4294967808\n"
+                                 "OutProjSizeX=1.5\n"
+                                 "OutProjSizeY=0x10\n"
+                                 "RotatCtrX=1,2\n"
+                                 "Rotatangle=12.5\n"
+                                 "Scale=\n"
+                                 "UpLeftCornerX=-2147483648\n"
+                                 "UpLeftCornerY=+7\n"
+                                 "DownRightCornerX=2147483647\n");
+  const SettingsLoad load = LoadSettingsFile(path);
+  const ConverterSettings defaults;
+  EXPECT_EQ(load.settings.headerLen, defaults.headerLen);
+  EXPECT_EQ(load.settings.startNumber, defaults.startNumber);
+  EXPECT_EQ(load.settings.inSizeX, defaults.inSizeX);
+  EXPECT_EQ(load.settings.inSizeY, defaults.inSizeY);
+  EXPECT_EQ(load.settings.outSizeX, defaults.outSizeX);
+  EXPECT_EQ(load.settings.outSizeY, defaults.outSizeY);
+  EXPECT_EQ(load.settings.rotCentreX, defaults.rotCentreX);
+  EXPECT_EQ(load.settings.angle, defaults.angle);
+  EXPECT_EQ(load.settings.scale, defaults.scale);
+  // The good values around them are taken.
+  EXPECT_EQ(load.settings.cropLeft, -2147483647 - 1);
+  EXPECT_EQ(load.settings.cropTop, 7);
+  EXPECT_EQ(load.settings.cropRight, 2147483647);
+
+  const QStringList expected{
+      "HeaderLen = \"abc\"",
+      "ProjInStartNum = \"2147483648\"",
+      "InProjSizeX = \"-2147483649\"",
+      "InProjSizeY = \"4294967808\"",
+      "OutProjSizeX = \"1.5\"",
+      "OutProjSizeY = \"0x10\"",
+      "RotatCtrX = \"1,2\"",
+      "Rotatangle = \"12.5\"",
+      "Scale = \"\"",
+  };
+  ASSERT_EQ(load.problems.size(), expected.size()) << load.problems.join('\n').toStdString();
+  for (qsizetype i = 0; i < expected.size(); ++i) {
+    EXPECT_TRUE(load.problems[i].startsWith(expected[i])) << load.problems[i].toStdString();
+  }
+}
+
+TEST_F(SettingsFileTest, ChoicesOutsideTheirButtonsAreLoadedAsTheyAre) {
+  const QString path = WriteFile("choices.ini", "[Qarmo_Convertor]\nType=7\nEndian=-1\nSigned=2\n");
+  const SettingsLoad load = LoadSettingsFile(path);
+  EXPECT_TRUE(load.problems.isEmpty());
+  EXPECT_EQ(load.settings.sampleType, 7);
+  EXPECT_EQ(load.settings.byteOrder, -1);
+  EXPECT_EQ(load.settings.signedness, 2);
+}
+
+TEST_F(SettingsFileTest, FilesThatCannotBeReadAreReported) {
+  QDir(Path("")).mkdir("folder.ini");
+  const QString notIni = WriteFile("broken.ini", "[Qarmo_Convertor\nHeaderLen=\"1\n");
+  const struct {
+    QString path;
+    const char* problem;
+  } cases[] = {
+      {Path("missing.ini"), "does not exist"},
+      {Path("folder.ini"), "not a file"},
+      {notIni, "not in INI format"},
+  };
+  for (const auto& c : cases) {
+    const SettingsLoad load = LoadSettingsFile(c.path);
+    ASSERT_FALSE(load.problems.isEmpty()) << c.path.toStdString();
+    EXPECT_TRUE(load.problems[0].contains(c.problem)) << load.problems[0].toStdString();
+  }
+}
+
+TEST_F(SettingsFileTest, SaveReportsAFileItCouldNotWrite) {
+  QDir(Path("")).mkdir("taken.ini");
+  QSettings store(Path("taken.ini"), QSettings::IniFormat);
+  EXPECT_FALSE(SaveSettings(store, ConverterSettings{}));
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
+  }
+  ~ScopedEnvironment() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+TEST(DesktopSettingsPath, FollowsTheConfigurationFolder) {
+  const ScopedEnvironment home("HOME", "/home/someone");
+  const struct {
+    QByteArray configHome;
+    const char* path;
+  } cases[] = {
+      {"/tmp/config", "/tmp/config/projconv.ini"},
+      {"/tmp/config/", "/tmp/config/projconv.ini"},
+      {QByteArray(), "/home/someone/.config/projconv.ini"},
+      {"", "/home/someone/.config/projconv.ini"},
+      {"relative/config", "/home/someone/.config/projconv.ini"},
+  };
+  for (const auto& c : cases) {
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", c.configHome);
+    EXPECT_EQ(DesktopSettingsPath(), c.path) << c.configHome.constData();
+  }
+}
+
+}  // namespace
