@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds transform_bench in Release and prints the transform's throughput for
+# each workload in MB/s of input (the median of a few repetitions).
+# The build folder is build-bench/ (or $PROJCONV_BENCH_DIR); extra arguments
+# go to the benchmark program.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PROJCONV_BENCH_DIR:-$root/build-bench}
+
+"$root/scripts/setup.sh"
+# Tests are not needed here, and leaving them out keeps the build short.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPROJCONV_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j "${PROJCONV_JOBS:-2}" --target transform_bench -- --no-print-directory
+
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT
+"$build/bench/transform_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$json" --benchmark_out_format=json "$@"
+
+echo
+echo "TransformImage throughput (median of 3, MB/s of input):"
+# One "name" line and one "MB/s" line per result; keep the medians.
+awk -F'"' '
+  /"name":/ { name = $4 }
+  /"MB\/s":/ && name ~ /_median$/ {
+    value = $0; sub(/.*: */, "", value); sub(/,$/, "", value)
+    sub(/^TransformImage\//, "", name); sub(/_median$/, "", name)
+    printf "  %-26s %10.1f\n", name, value
+  }' "$json"
