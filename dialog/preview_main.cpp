@@ -1,0 +1,38 @@
+// Renders the converter dialog, filled with first-run values, to a PNG file.
+
+#include <QApplication>
+#include <QPixmap>
+#include <QString>
+#include <cstdio>
+
+#include "ConverterDialog.h"
+
+namespace {
+
+void FillFirstRunValues(ConverterValues& v, bool floatSamples) {
+  v.inFolder = "d:\\data";
+  v.outFolder = "d:\\data";
+  v.sampleType = floatSamples ? 1 : 0;
+  v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = 512;
+  v.cropRight = v.cropBottom = 512;
+  v.rotCentreX = v.rotCentreY = 256;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s out.png [float]\n", argv[0]);
+    return 2;
+  }
+  ConverterDialog dialog;
+  FillFirstRunValues(dialog.values(), argc > 2 && QString(argv[2]) == "float");
+  dialog.show();
+  QApplication::processEvents();
+  if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}

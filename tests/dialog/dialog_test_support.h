@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QVariant>
+#include <QWidget>
+#include <string>
+
+#include "ConverterDialog.h"
+#include "qt_controls.h"
+
+inline int ControlIdOf(const QWidget* widget) {
+  return widget != nullptr ? widget->property(kControlIdProperty).toInt() : 0;
+}
+
+inline QLineEdit* EditOf(const ConverterDialog& dialog, int id) {
+  return qobject_cast<QLineEdit*>(dialog.Control(id));
+}
+
+inline void TypeInto(const ConverterDialog& dialog, int id, const std::string& text) {
+  EditOf(dialog, id)->setText(QString::fromStdString(text));
+}
