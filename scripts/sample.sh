@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PROJCONV_BUILD_DIR:-$root/build}
 
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" projconv-sample projconv-batch projconv
 
 generator="$build/sample/projconv-sample"
 converter="$build/cli/projconv-batch"
