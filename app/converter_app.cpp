@@ -43,12 +43,14 @@ bool ConverterApp::InitInstance() {
 
   {
     ConverterDialog dialog;
+    dialog.SetJob(theJob);
     LoadSettingsInto(dialog);
     // There is no other window: closing the dialog ends the program.
     if (dialog.exec() == QDialog::Accepted) SaveSettingsOf(dialog);
-
-    delete theJob;
-    theJob = nullptr;
   }
+  // The dialog has ended its batch when it closed, and is gone now with its
+  // worker: nothing can touch the job any more.
+  delete theJob;
+  theJob = nullptr;
   return false;
 }

@@ -13,5 +13,6 @@ class ConverterApp {
 
 extern ConverterApp theApp;
 
-// The one conversion job, valid while InitInstance runs the dialog.
+// The one conversion job, valid while InitInstance runs the dialog and until
+// the dialog and its worker are gone.
 extern ProjectionJob* theJob;

@@ -5,10 +5,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
-#include <array>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "banner_art.h"
+#include "control_groups.h"
 #include "control_ids.h"
 #include "converter_exchange.h"
 #include "data_exchange.h"
@@ -16,11 +18,6 @@
 #include "ui_ConverterDialog.h"
 
 namespace {
-
-constexpr std::array kSignAndByteOrderRadios{kIdcSignedRadio, kIdcUnsignedRadio,
-                                             kIdcLittleEndianRadio, kIdcBigEndianRadio};
-constexpr std::array kScaleControls{kIdcScaleEdit, kIdcScaleLabel};
-constexpr std::array kCancelConversion{kIdcCancelConversionButton};
 
 // The caption sits in the top line of the frame, as the dialog's measures
 // assume: a box only 20 dialog units high still holds a line of text. Set on
@@ -60,10 +57,28 @@ ConverterDialog::ConverterDialog(QWidget* parent)
   ui_->bannerLabel->setPixmap(PaintBanner());
   AssignControlIds();
   reportFailure_ = [this](const QString& message) { ShowFailureBox(message); };
-  connect(ui_->rememberAndExitButton, &QPushButton::clicked, this, [this] { OnOK(); });
+  pickFolder_ = PickFolderWithFileDialog;
+  ConnectCommands();
 }
 
-ConverterDialog::~ConverterDialog() = default;
+ConverterDialog::~ConverterDialog() {
+  EndWorkerWithoutWindow();
+}
+
+void ConverterDialog::ConnectCommands() {
+  const std::pair<QAbstractButton*, void (ConverterDialog::*)()> commands[] = {
+      {ui_->browseInButton, &ConverterDialog::OnBrowseInput},
+      {ui_->browseOutButton, &ConverterDialog::OnBrowseOutput},
+      {ui_->convertButton, &ConverterDialog::OnConvert},
+      {ui_->integer16Radio, &ConverterDialog::OnTypeInteger},
+      {ui_->float32Radio, &ConverterDialog::OnTypeFloat},
+      {ui_->cancelConversionButton, &ConverterDialog::OnCancelConversion},
+      {ui_->rememberAndExitButton, &ConverterDialog::OnOK},
+  };
+  for (const auto& [button, handler] : commands) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+  }
+}
 
 void ConverterDialog::AssignControlIds() {
   const std::pair<QWidget*, int> controls[] = {
@@ -121,6 +136,10 @@ void ConverterDialog::SetFailureReporter(FailureReporter reporter) {
   reportFailure_ = std::move(reporter);
 }
 
+void ConverterDialog::SetFolderPicker(FolderPicker picker) {
+  pickFolder_ = std::move(picker);
+}
+
 void ConverterDialog::ShowFailureBox(const QString& message) {
   QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
   box.exec();
@@ -146,7 +165,7 @@ void ConverterDialog::SetControlsEnabled(std::span<const int> ids, bool enabled)
 bool ConverterDialog::OnInitDialog() {
   UpdateData(false);
   SetControlsEnabled(kCancelConversion, false);
-  // Float samples have no sign or byte order to choose, only a scale factor.
+  SetControlsEnabled(kConvert, !ConversionRunning());
   // The widgets outlive one opening, so the integer case enables the sign and
   // byte-order radios again, as a freshly opened window would have them.
   const bool floatSamples = values_.sampleType == 1;
@@ -154,6 +173,35 @@ bool ConverterDialog::OnInitDialog() {
   SetControlsEnabled(kScaleControls, floatSamples);
   Control(kIdcInFolderEdit)->setFocus(Qt::OtherFocusReason);
   return true;
+}
+
+void ConverterDialog::OnTypeInteger() {
+  UpdateData(true);  // a refused value does not keep the radios from switching
+  SetControlsEnabled(kSignAndByteOrderRadios, true);
+  SetControlsEnabled(kScaleControls, false);
+}
+
+void ConverterDialog::OnTypeFloat() {
+  UpdateData(true);
+  SetControlsEnabled(kSignAndByteOrderRadios, false);
+  SetControlsEnabled(kScaleControls, true);
+}
+
+void ConverterDialog::OnBrowseInput() {
+  BrowseFolder(QStringLiteral("Browse for input folder"), values_.inFolder);
+}
+
+void ConverterDialog::OnBrowseOutput() {
+  BrowseFolder(QStringLiteral("Browse for output folder"), values_.outFolder);
+}
+
+void ConverterDialog::BrowseFolder(const QString& title, std::string& member) {
+  if (const std::optional<std::string> folder = PickedFolderValue(pickFolder_(*this, title))) {
+    member = *folder;
+  }
+  // Whatever was picked, every control is loaded from its member: text typed
+  // since the last save is replaced.
+  UpdateData(false);
 }
 
 void ConverterDialog::OnOK() {
@@ -179,6 +227,9 @@ void ConverterDialog::done(int result) {
   // The next opening starts afresh from the members.
   initialised_ = false;
   QDialog::done(result);
+  // However the window closed, the batch stops and its worker is gone before
+  // the run returns, so whoever ran the dialog may release the job.
+  OnDestroy();
 }
 
 void ConverterDialog::keyPressEvent(QKeyEvent* event) {

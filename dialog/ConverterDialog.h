@@ -1,19 +1,30 @@
 #pragma once
 
 // The program's one window: every parameter of a conversion, exchanged with
-// ConverterValues and validated on the way back.
+// ConverterValues and validated on the way back; Convert hands them to the job
+// and runs the batch on a worker thread, whose progress the window shows.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 
+#include "conversion_worker.h"
 #include "converter_values.h"
+#include "folder_picker.h"
+#include "worker_bridge.h"
 
 class DataExchange;
+class ProjectionJob;
+class QEventLoop;
 class QKeyEvent;
+class QMessageBox;
 class QShowEvent;
+class WorkerMessageEvent;
 
 namespace Ui {
 class ConverterDialog;
@@ -47,6 +58,21 @@ class ConverterDialog : public QDialog {
   // Ends with Accepted only when every value is accepted; otherwise stays open.
   void accept() override;
 
+  // The job that Convert fills and the worker converts; not owned. Closing the
+  // dialog, or destroying it, ends any batch before it returns, so the job
+  // may go once the dialog has closed.
+  void SetJob(ProjectionJob* job) { job_ = job; }
+
+  // Replaces the folder picker of the two "Browse" buttons.
+  void SetFolderPicker(FolderPicker picker);
+  // Replaces the way the worker thread is started.
+  void SetThreadStarter(ConversionWorker::ThreadStarter starter);
+  // How long closing pauses for a batch to notice the stop (2000 ms).
+  void SetCloseWait(std::chrono::milliseconds wait) { closeWait_ = wait; }
+
+  // From Convert until the worker's last step has been handled.
+  bool ConversionRunning() const { return worker_.Running(); }
+
  protected:
   virtual void DoDataExchange(DataExchange& dx);
   // Runs once each time the dialog opens, before it becomes visible.
@@ -54,6 +80,19 @@ class ConverterDialog : public QDialog {
   // "Remeber and Exit", and Enter outside a push button.
   virtual void OnOK();
 
+  virtual void OnBrowseInput();
+  virtual void OnBrowseOutput();
+  virtual void OnConvert();
+  virtual void OnTypeInteger();
+  virtual void OnTypeFloat();
+  virtual void OnCancelConversion();
+  // The worker wrote output file `fileNumber`. False when the controls could
+  // not all be loaded.
+  virtual bool OnConvertProgress(std::int32_t fileNumber);
+  // The window closes: stops the batch and waits until its worker has ended.
+  virtual void OnDestroy();
+
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void done(int result) override;
@@ -62,9 +101,27 @@ class ConverterDialog : public QDialog {
   void AssignControlIds();
   void ShowFailureBox(const QString& message);
   void SetControlsEnabled(std::span<const int> ids, bool enabled);
+  void ConnectCommands();
+  void BrowseFolder(const QString& title, std::string& member);
+  void StartWorker();
+  void OnWorkerMessage(const WorkerMessageEvent& message);
+  void OnWorkerFinished();
+  void ReleaseWorker();
+  void WaitForWorker();
+  void JoinWorker();
+  void EndWorkerWithoutWindow();
 
   std::unique_ptr<Ui::ConverterDialog> ui_;
   ConverterValues values_;
   FailureReporter reportFailure_;
   bool initialised_ = false;
+
+  ProjectionJob* job_ = nullptr;
+  FolderPicker pickFolder_;
+  std::chrono::milliseconds closeWait_{2000};
+  WorkerBridge bridge_{*this};
+  ConversionWorker worker_;
+  QPointer<QMessageBox> workerBox_;    // the box a waiting worker asked for
+  QEventLoop* closingWait_ = nullptr;  // runs while closing waits for the worker
+  bool closing_ = false;
 };

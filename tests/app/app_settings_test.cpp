@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 
 #include "ConverterDialog.h"
@@ -32,6 +33,7 @@ class ProgramRun : public testing::Test {
       auto* dialog = qobject_cast<ConverterDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
       acted = true;
+      dialog->SetCloseWait(std::chrono::milliseconds(0));  // no batch runs here
       act(*dialog);
     });
     EXPECT_FALSE(theApp.InitInstance());

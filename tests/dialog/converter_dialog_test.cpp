@@ -12,8 +12,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "control_ids.h"
 #include "dialog_test_support.h"
@@ -25,6 +27,8 @@ class DialogTest : public testing::Test {
  protected:
   DialogTest() {
     dialog.SetFailureReporter([this](const QString& m) { messages.push_back(m); });
+    dialog.SetCloseWait(std::chrono::milliseconds(0));
+    dialog.SetFolderPicker([](QWidget&, const QString&) { return std::nullopt; });
     ConverterValues& v = dialog.values();
     v.inFolder = v.outFolder = "d:\\data";
     v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = v.cropRight = v.cropBottom = 512;
@@ -274,8 +278,9 @@ TEST_F(DialogTest, RadioGroupsAreExclusiveEachOnItsOwn) {
   Open(0);
   dialog.values().signedness = 1;
   ASSERT_TRUE(dialog.UpdateData(false));
-  QTest::mouseClick(dialog.Control(kIdcFloat32Radio), Qt::LeftButton);
+  // Byte order first: choosing float disables it.
   QTest::mouseClick(dialog.Control(kIdcBigEndianRadio), Qt::LeftButton);
+  QTest::mouseClick(dialog.Control(kIdcFloat32Radio), Qt::LeftButton);
   const auto checked = [&](int id) {
     return qobject_cast<QAbstractButton*>(dialog.Control(id))->isChecked();
   };
