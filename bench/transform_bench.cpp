@@ -1,5 +1,6 @@
 // Throughput of ProjectionJob::TransformImage on three typical workloads, in
-// megabytes of 16-bit input per second (1 MB = 10^6 bytes).
+// megabytes of 16-bit input per second (1 MB = 10^6 bytes) of wall time, for
+// each kernel choice and worker thread count.
 //
 // Each iteration converts one image. The input is copied into the read area
 // before every iteration with the timer paused: decoding rewrites the samples
@@ -79,9 +80,22 @@ bool PrepareBuffers(ProjectionJob& job) {
   return true;
 }
 
+constexpr TransformKernels kChoices[] = {TransformKernels::Fastest, TransformKernels::Reference,
+                                         TransformKernels::Scalar, TransformKernels::Avx2,
+                                         TransformKernels::Avx512};
+const char* const kChoiceNames[] = {"fastest", "reference", "scalar", "avx2", "avx512"};
+
 void TransformImage(benchmark::State& state, const Workload& w) {
   ProjectionJob job;
   Configure(job, w);
+  const auto choice = static_cast<std::size_t>(state.range(0));
+  job.kernels = kChoices[choice];
+  job.workerThreads = static_cast<std::int32_t>(state.range(1));
+  state.SetLabel(kChoiceNames[choice]);
+  if (!KernelsAvailable(job.kernels)) {
+    state.SkipWithError("this processor lacks the instructions of these kernels");
+    return;
+  }
   if (job.TakesDirectPath() != w.direct) {
     state.SkipWithError("the workload does not take the path it is meant to measure");
     return;
@@ -106,10 +120,21 @@ void TransformImage(benchmark::State& state, const Workload& w) {
   state.counters["MB/s"] = benchmark::Counter(double(bytes) / 1e6, benchmark::Counter::kIsRate);
 }
 
+// Every kernel choice with 1 and 2 workers; the reference has no threads.
+// Select with --benchmark_filter, e.g. 'kernels:0/' for the fastest only.
+void Variants(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"kernels", "threads"});
+  b->Args({1, 1});
+  for (std::int64_t choice : {0, 2, 3, 4}) {
+    for (std::int64_t threads : {1, 2}) b->Args({choice, threads});
+  }
+  b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 }  // namespace
 
-BENCHMARK_CAPTURE(TransformImage, A_direct_2048_to_1536, kDirect)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(TransformImage, B_rotated_2048_to_1024, kHalved)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(TransformImage, C_rotated_1024_to_1600, kDoubled)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TransformImage, A_direct_2048_to_1536, kDirect)->Apply(Variants);
+BENCHMARK_CAPTURE(TransformImage, B_rotated_2048_to_1024, kHalved)->Apply(Variants);
+BENCHMARK_CAPTURE(TransformImage, C_rotated_1024_to_1600, kDoubled)->Apply(Variants);
 
 BENCHMARK_MAIN();

@@ -10,7 +10,9 @@ namespace {
 // and would only make the formatter build a huge string.
 constexpr long kMaxFieldDigits = 4096;
 
-bool IsFlag(char c) { return std::strchr("-+ #0", c) != nullptr && c != '\0'; }
+bool IsFlag(char c) {
+  return std::strchr("-+ #0", c) != nullptr && c != '\0';
+}
 
 // Reads a run of decimal digits at `pos`; false when its value is too large.
 bool SkipNumber(const std::string& s, std::size_t& pos) {

@@ -1,12 +1,15 @@
 #include "posix_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-PosixFile::~PosixFile() { Close(); }
+PosixFile::~PosixFile() {
+  Close();
+}
 
 bool PosixFile::OpenForReading(const std::string& path) {
   Close();
@@ -38,6 +41,37 @@ long long PosixFile::Read(void* into, std::size_t count) {
     done += static_cast<std::size_t>(got);
   }
   return static_cast<long long>(done);
+}
+
+long long PosixFile::ReadAt(void* into, std::size_t count, std::uint64_t offset) const {
+  auto* at = static_cast<unsigned char*>(into);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, at + done, count - done, off_t(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -static_cast<long long>(errno);
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return static_cast<long long>(done);
+}
+
+int PosixFile::WriteAt(const void* from, std::size_t count, std::uint64_t offset) const {
+  const auto* at = static_cast<const unsigned char*>(from);
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t put = ::pwrite(fd_, at + done, count - done, off_t(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return errno;
+    if (put == 0) return ENOSPC;
+    done += static_cast<std::size_t>(put);
+  }
+  return 0;
+}
+
+bool PosixFile::IsRegularFile() const {
+  struct stat info;
+  return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool PosixFile::Write(const void* from, std::size_t count) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The few file operations a batch needs, over POSIX descriptors. Each result
@@ -20,6 +21,18 @@ class PosixFile {
   // Reads up to `count` bytes, stopping early only at the end of the file.
   // Returns the bytes delivered, or -1 on an error.
   long long Read(void* into, std::size_t count);
+
+  // Reads up to `count` bytes from `offset` as Read does, leaving the file
+  // position and error() alone: the bytes delivered, or -errno. Several
+  // threads may call it at once.
+  long long ReadAt(void* into, std::size_t count, std::uint64_t offset) const;
+  // Writes all `count` bytes at `offset`, leaving the file position and
+  // error() alone: 0, or the errno of the failure. Several threads may call
+  // it at once.
+  int WriteAt(const void* from, std::size_t count, std::uint64_t offset) const;
+  // Whether the open file is a regular file, which ReadAt and WriteAt can use.
+  bool IsRegularFile() const;
+  void NoteError(int error) { error_ = error; }
 
   // Writes all `count` bytes. False on an error or a short write (disk full,
   // file size limit); error() then tells which.

@@ -5,9 +5,11 @@
 //
 // Buffers (N = inSizeX * inSizeY samples, H = headerLen bytes):
 //
+// clang-format off
 //   intBuffer   int16[H + 5N]  |<- 2N lower margin ->|<- read area: H header bytes, N samples ->|<- 2N upper margin ->|
 //   floatBuffer float[H + 5N]  |<- 2N lower margin ->|<- H bytes, work image (N) ->|<- vertical scratch (N) ->|<- horizontal scratch (N) ->| 3H bytes
 //   outBuffer   int16[outSizeX * outSizeY]
+// clang-format on
 //
 // A 16-bit file is read to intReadArea (element 2N of intBuffer), a float file
 // to floatReadArea (element 2N of floatBuffer), header first. The transform
@@ -21,10 +23,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "batch_reporter.h"
 #include "owned_buffer.h"
+#include "transform_kernels.h"
+
+class FastTransform;
+class StreamedOutput;
 
 // Set to non-zero (from any thread) to stop a running batch after the image in
 // progress has been written. Cleared by whoever starts a batch.
@@ -75,13 +82,17 @@ class ProjectionJob {
   std::int32_t cropRight = 0;   // exclusive
   std::int32_t cropBottom = 0;  // exclusive
   std::int32_t rotCentreX = 0;
-  float angle = 0.0f;  // degrees
+  float angle = 0.0f;         // degrees
   std::int32_t cropLeft = 0;  // inclusive
   std::int32_t cropTop = 0;   // inclusive
   std::int32_t rotCentreY = 0;
   float scale = 1.0f;  // factor for float samples
 
-  ProjectionJob() = default;
+  // How the transform runs; no choice here changes a single output bit.
+  std::int32_t workerThreads = 0;  // threads per image; 0 = one per processor we may run on
+  TransformKernels kernels = TransformKernels::Fastest;
+
+  ProjectionJob();
   ProjectionJob(const ProjectionJob&) = delete;
   ProjectionJob& operator=(const ProjectionJob&) = delete;
   ~ProjectionJob();
@@ -96,6 +107,10 @@ class ProjectionJob {
   // Converts the file just read into the read area into outImage.
   void TransformImage();
 
+  // The same conversion evaluated sample by sample, exactly as the steps are
+  // written down: slow, and the yardstick every faster schedule must match.
+  void TransformImageReference();
+
   // True when the window has the output size and there is no rotation to
   // speak of: the transform then copies samples instead of resampling.
   bool TakesDirectPath() const;
@@ -103,5 +118,14 @@ class ProjectionJob {
  private:
   bool RefusesParameters();
   bool ObtainBuffers();
+  bool BuffersFit() const;
   void Report(const std::string& text, const std::string& caption) const;
+  FastTransform* Schedule();
+  // TransformImage, handing each finished stretch of output rows to `output`
+  // (if not null) as soon as it is final.
+  void TransformStreaming(StreamedOutput* output);
+
+  // Threads and row buffers of the fast transform: made at the first image
+  // and kept for later images and batches while workerThreads stays the same.
+  std::unique_ptr<FastTransform> fast_;
 };

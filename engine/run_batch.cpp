@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -5,9 +9,12 @@
 #include <optional>
 
 #include "name_pattern.h"
+#include "parallel_read.h"
 #include "posix_file.h"
 #include "projection_job.h"
 #include "sample_math.h"
+#include "streamed_output.h"
+#include "transform_fast.h"
 
 std::atomic<std::int32_t> cancelRequested{0};
 
@@ -25,9 +32,29 @@ std::string WithReason(const std::string& what, int error) {
   return error == 0 ? what : what + " (" + DescribeError(error) + ")";
 }
 
+// Asks the kernel to start reading the next input while this image is
+// converted. Only a hint: nothing is read into the job, a missing file is
+// no matter, and the file is read for real only when its turn comes. Only a
+// regular file is opened for it: opening a pipe would release a writer
+// waiting on it, and opening a device may act on the device.
+void HintNextInput(const std::string& name, std::size_t bytes) {
+  struct stat info;
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  ::posix_fadvise(fd, 0, static_cast<off_t>(bytes), POSIX_FADV_WILLNEED);
+  ::close(fd);
+}
+
 }  // namespace
 
+ProjectionJob::ProjectionJob() = default;
+
 ProjectionJob::~ProjectionJob() {
+  // Threads made before a fork do not exist in the child, which must leave
+  // them alone rather than wait for them.
+  if (fast_ != nullptr && fast_->owner() != ::getpid()) static_cast<void>(fast_.release());
+  fast_.reset();
   intBuffer.Release();
   outBuffer.Release();
   floatBuffer.Release();
@@ -43,7 +70,9 @@ bool ProjectionJob::TakesDirectPath() const {
          std::fabs(static_cast<double>(angle)) < 0.001;
 }
 
-bool ProjectionJob::RunBatch() { return RunBatchWithResult().end != BatchEnd::Refused; }
+bool ProjectionJob::RunBatch() {
+  return RunBatchWithResult().end != BatchEnd::Refused;
+}
 
 // Checks made before anything is released or obtained, so that a refused
 // batch leaves the job exactly as it was. Reports the first problem found.
@@ -137,6 +166,11 @@ BatchResult ProjectionJob::RunBatchWithResult() {
   void* const readArea = sampleType == 0 ? static_cast<void*>(intReadArea) : floatReadArea;
   const std::size_t writeBytes = outBuffer.bytes();
 
+  // The transform's threads, made now rather than at the first image, also
+  // share the reading of each input.
+  FastTransform* const fast = Schedule();
+  WorkerPool* const readers = fast != nullptr ? &fast->pool() : nullptr;
+
   // Counters run in 64 bits; names and progress carry their 32-bit values.
   std::int64_t inNumber = startNumber;
   std::int64_t outNumber = 0;
@@ -153,7 +187,7 @@ BatchResult ProjectionJob::RunBatchWithResult() {
       Report(FileMessage(inName, "can not be opened"), kInfo);
       return result;
     }
-    const long long got = input.Read(readArea, readBytes);
+    const long long got = ReadInPieces(input, readArea, readBytes, readers);
     if (got <= 0) {
       result.end = BatchEnd::InputNotRead;
       Report(FileMessage(inName, WithReason("can not be read", got < 0 ? input.error() : 0)),
@@ -161,17 +195,31 @@ BatchResult ProjectionJob::RunBatchWithResult() {
       return result;  // the file is closed after the message, as it goes out of scope
     }
     input.Close();
+    HintNextInput(JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))), readBytes);
 
-    TransformImage();
+    // The output is created before the image is made, so that finished rows
+    // can go to it while the rest is being made. Nothing can tell: the input
+    // is read and closed already, and if the output cannot be created, the
+    // image is made all the same before the batch ends.
+    PosixFile output;
+    const bool opened = output.OpenForWriting(outName);
+    bool written = false;
+    if (opened && output.IsRegularFile()) {
+      StreamedOutput streamed(output, outImage, writeBytes);
+      TransformStreaming(&streamed);
+      written = streamed.Finish() && output.Close();
+    } else {
+      TransformImage();
+      written = opened && output.Write(outImage, writeBytes) && output.Close();
+    }
 
     result.fileName = outName;
-    PosixFile output;
-    if (!output.OpenForWriting(outName)) {
+    if (!opened) {
       result.end = BatchEnd::OutputNotWritten;
       Report(FileMessage(outName, "can not be wrote"), kInfo);
       return result;
     }
-    if (!output.Write(outImage, writeBytes) || !output.Close()) {
+    if (!written) {
       result.end = BatchEnd::OutputNotWritten;
       Report(FileMessage(outName, WithReason("can not be wrote", output.error())), kInfo);
       return result;

@@ -1,7 +1,9 @@
-// The per-image arithmetic, written once, sample by sample, in the order the
-// results are defined: every intermediate is a double formed from exactly
-// loaded float or integer operands, every value kept in an image is rounded
-// to float, and every float-to-integer step truncates toward zero and wraps.
+// The reference transform: the per-image arithmetic written sample by sample,
+// in the order the results are defined. Every intermediate is a double formed
+// from exactly loaded float or integer operands, every value kept in an image
+// is rounded to float, and every float-to-integer step truncates toward zero
+// and wraps. The fast schedule (transform_fast.cpp) must match it bit for bit,
+// in the output and in every buffer; tests hold the two side by side.
 
 #include <bit>
 #include <cmath>
@@ -20,7 +22,9 @@ constexpr double kDegreesToRadians = 0.017453292519943295;
 constexpr double kThird = static_cast<double>(0.33333334f);  // the float nearest 1/3
 constexpr double kInv65536 = 1.0 / 65536.0;
 
-std::uint16_t SwapBytes(std::uint16_t v) { return static_cast<std::uint16_t>((v << 8) | (v >> 8)); }
+std::uint16_t SwapBytes(std::uint16_t v) {
+  return static_cast<std::uint16_t>((v << 8) | (v >> 8));
+}
 
 // The views of one call: the 16-bit input, the float work image and its two
 // scratch images, all addressed by sample index from the image's first sample.
@@ -132,6 +136,8 @@ void Resample(const ProjectionJob& job, const Images& im) {
 
   if (sy >= 2.0) SmoothVertically(im, x, y);
   if (sx >= 2.0) SmoothHorizontally(im, x, y);
+  // Nothing to place; without this an empty row count of 2^31 would be walked.
+  if (job.outSizeX == 0 || job.outSizeY == 0) return;
 
   for (std::int64_t i = 0; i < job.outSizeY; ++i) {
     const double dy = (double(i) * sy + job.cropTop) - job.rotCentreY;
@@ -146,26 +152,26 @@ void Resample(const ProjectionJob& job, const Images& im) {
   }
 }
 
-// The buffers must be the ones obtained for these parameters; anything else
-// (a call outside a batch, parameters changed since) is left alone.
-bool BuffersFit(const ProjectionJob& job, std::int64_t n) {
-  if (job.inSizeX < 0 || job.inSizeY < 0 || job.outSizeX < 0 || job.outSizeY < 0 ||
-      job.headerLen < 0 || job.intReadArea == nullptr || job.floatReadArea == nullptr ||
-      job.outImage == nullptr || std::uint64_t(n) > (std::uint64_t(1) << 60))
-    return false;
-  const std::uint64_t need = std::uint64_t(job.headerLen) + 5 * std::uint64_t(n);
-  return job.intBuffer.size() >= need && job.floatBuffer.size() >= need &&
-         job.outBuffer.size() >= std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY) &&
-         job.intReadArea == job.intBuffer.data() + 2 * n &&
-         job.floatReadArea == job.floatBuffer.data() + 2 * n &&
-         job.outImage == job.outBuffer.data();
-}
-
 }  // namespace
 
-void ProjectionJob::TransformImage() {
+// The buffers must be the ones obtained for these parameters; anything else
+// (a call outside a batch, parameters changed since) is left alone.
+bool ProjectionJob::BuffersFit() const {
   const std::int64_t n = std::int64_t{inSizeX} * inSizeY;
-  if (!BuffersFit(*this, n)) return;
+  if (inSizeX < 0 || inSizeY < 0 || outSizeX < 0 || outSizeY < 0 || headerLen < 0 ||
+      intReadArea == nullptr || floatReadArea == nullptr || outImage == nullptr ||
+      std::uint64_t(n) > (std::uint64_t(1) << 60))
+    return false;
+  const std::uint64_t need = std::uint64_t(headerLen) + 5 * std::uint64_t(n);
+  return intBuffer.size() >= need && floatBuffer.size() >= need &&
+         outBuffer.size() >= std::uint64_t(outSizeX) * std::uint64_t(outSizeY) &&
+         intReadArea == intBuffer.data() + 2 * n && floatReadArea == floatBuffer.data() + 2 * n &&
+         outImage == outBuffer.data();
+}
+
+void ProjectionJob::TransformImageReference() {
+  const std::int64_t n = std::int64_t{inSizeX} * inSizeY;
+  if (!BuffersFit()) return;
   const Images images = ViewsOf(*this, n);
   Decode(*this, images, n);
   if (TakesDirectPath()) {

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Whole-run benchmark: converts three sequences with projconv-batch, on one
+# core and on two, beside the I/O floor (a program that only reads each input
+# and writes an output of the converted size), and prints images per second,
+# the ratio of each run's wall time to the floor's, the scaling from one core
+# to two and the peak resident memory.
+#
+# Inputs and outputs live on tmpfs (/dev/shm), so the page cache is warm and
+# no disk is timed. Runs of the floor and of the converter alternate, and each
+# figure is the median of several, since other work on the machine comes and
+# goes.
+#
+# Environment: PROJCONV_BENCH_DIR (build folder, default build-bench/),
+# PROJCONV_BENCH_DATA (default /dev/shm/projconv-bench), PROJCONV_BENCH_REPS
+# (runs of each, default 5), PROJCONV_BENCH_ONLY (e.g. "B" or "A C").
+# The sequences are kept for later runs; remove the data folder when done.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PROJCONV_BENCH_DIR:-$root/build-bench}
+data=${PROJCONV_BENCH_DATA:-/dev/shm/projconv-bench}
+reps=${PROJCONV_BENCH_REPS:-5}
+only=${PROJCONV_BENCH_ONLY:-A B C}
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPROJCONV_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j "${PROJCONV_JOBS:-2}" \
+  --target projconv-batch make_sequence io_floor run_measured -- --no-print-directory >/dev/null
+
+batch=$build/cli/projconv-batch
+measure=$build/bench/run_measured
+floor=$build/bench/io_floor
+
+echo "Generating the input sequences in $data (kept for later runs) ..."
+mkdir -p "$data"
+"$build/bench/make_sequence" "$data/in-2048" 2048 2048 200
+"$build/bench/make_sequence" "$data/in-1024" 1024 1024 100
+
+# name | inputs | count | in size | out size | crop | centre | angle | the peer's images/s
+workloads=(
+  "A|in-2048|200|2048x2048|1536x1536|256,256,1792,1792|1024,1024|0|210"
+  "B|in-2048|200|2048x2048|1024x1024|0,0,2048,2048|1024,1024|3.7|100"
+  "C|in-1024|100|1024x1024|1600x1600|100,100,900,900|512,512|-12.5|92"
+)
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+printf '\n%-3s %9s %9s %9s  %7s %7s  %7s  %9s %9s  %s\n' \
+  "" "floor" "1 core" "2 cores" "1c/flr" "2c/flr" "scaling" "peak RSS" "limit" "images/s; ratios of wall time"
+for workload in "${workloads[@]}"; do
+  IFS='|' read -r name inputs count insize outsize crop centre angle peer <<<"$workload"
+  [[ " $only " == *" $name "* ]] || continue
+  out="$data/out"
+  rm -rf "$out"
+  mkdir -p "$out"
+  ox=${outsize%x*}; oy=${outsize#*x}; ix=${insize%x*}; iy=${insize#*x}
+  outbytes=$((2 * ox * oy))
+  args=(--defaults -q --in-folder "$data/$inputs" --out-folder "$out" --in-format 'raw.%04i'
+        --out-format 'out.%04i' --start 0 --header-len 0 --type int16 --byte-order little --signed
+        --in-size "$insize" --out-size "$outsize" --crop "$crop" --centre "$centre" --angle "$angle")
+  # Warm up page cache, buffers and outputs once, untimed.
+  "$floor" "$data/$inputs" "$out" "$count" "$outbytes"
+  "$batch" "${args[@]}" 2>/dev/null || true
+
+  floor_t=(); one_t=(); two_t=(); rss=()
+  for ((r = 0; r < reps; r++)); do
+    read -r t _ code < <("$measure" "$floor" "$data/$inputs" "$out" "$count" "$outbytes")
+    [[ $code == 0 ]] || { echo "io_floor failed ($code)" >&2; exit 1; }
+    floor_t+=("$t")
+    read -r t m code < <("$measure" taskset -c 0 "$batch" "${args[@]}")
+    [[ $code == 0 ]] || { echo "projconv-batch failed ($code)" >&2; exit 1; }
+    one_t+=("$t"); rss+=("$m")
+    read -r t m code < <("$measure" "$batch" "${args[@]}")
+    [[ $code == 0 ]] || { echo "projconv-batch failed ($code)" >&2; exit 1; }
+    two_t+=("$t"); rss+=("$m")
+  done
+  f=$(printf '%s\n' "${floor_t[@]}" | median)
+  o=$(printf '%s\n' "${one_t[@]}" | median)
+  w=$(printf '%s\n' "${two_t[@]}" | median)
+  peak=$(printf '%s\n' "${rss[@]}" | sort -n | tail -1)
+  # The three buffers as obtained for the batch (no header), plus 32 MiB.
+  limit=$(((10 * ix * iy + 20 * ix * iy + outbytes) / 1024 + 32 * 1024))
+  awk -v n="$name" -v c="$count" -v f="$f" -v o="$o" -v w="$w" -v p="$peak" -v l="$limit" \
+      -v peer="$peer" 'BEGIN {
+    printf "%-3s %9.1f %9.1f %9.1f  %6.2fx %6.2fx  %6.2fx  %6.1fMiB %6.1fMiB  peer %s/s: 2 cores give %.2fx its images/s\n",
+      n, c / f, c / o, c / w, o / f, w / f, o / w, p / 1024, l / 1024, peer, (c / w) / peer }'
+done
+echo
+echo "Targets: A at most 1.3x the floor; B and C at most 3x; B at least 1.5x the peer's"
+echo "images/s; from 1 core to 2 at least 1.7x on B and C; peak RSS within the limit."

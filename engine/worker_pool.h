@@ -1,0 +1,70 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A non-owning reference to a callable, cheap to pass and never allocating:
+// the callable must outlive the call it is passed to.
+template <typename Signature>
+class FunctionRef;
+
+template <typename Result, typename... Args>
+class FunctionRef<Result(Args...)> {
+ public:
+  template <typename Callable>
+  FunctionRef(const Callable& callable)  // NOLINT: converts implicitly, like a function pointer
+      : object_(&callable), call_([](const void* object, Args... args) -> Result {
+          return (*static_cast<const Callable*>(object))(args...);
+        }) {}
+
+  Result operator()(Args... args) const { return call_(object_, args...); }
+
+ private:
+  const void* object_;
+  Result (*call_)(const void*, Args...);
+};
+
+// A fixed set of threads that live as long as the pool and run one task at a
+// time on all of them, the calling thread included. Made once per batch (or
+// job), so no image pays for creating threads.
+class WorkerPool {
+ public:
+  // `workers` counts the calling thread; at least 1. If the system refuses
+  // to start a thread, the pool carries on with those it has.
+  explicit WorkerPool(int workers);
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  int workers() const { return static_cast<int>(helpers_.size()) + 1; }
+
+  // Calls task(worker) once for each worker, 0 .. workers() - 1, the calling
+  // thread taking 0, and returns when every call has returned. Whatever the
+  // calls wrote is visible to the caller afterwards.
+  void RunOnAll(FunctionRef<void(int)> task);
+
+  // Runs body(item) for every item in 0 .. count - 1, handing the items out
+  // one at a time to whichever worker is free, so a worker slowed down by
+  // another process does not hold the others up. `worker` tells the body
+  // which worker runs it, for per-worker scratch space.
+  void ForEach(std::int64_t count, FunctionRef<void(std::int64_t item, int worker)> body);
+
+ private:
+  void HelperLoop(int worker);
+
+  std::vector<std::thread> helpers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable finished_;
+  const FunctionRef<void(int)>* task_ = nullptr;
+  std::uint64_t generation_ = 0;
+  int running_ = 0;
+  bool stopping_ = false;
+};
+
+// The processors this process may run on (its affinity mask), at least 1.
+int UsableProcessors();

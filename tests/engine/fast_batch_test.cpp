@@ -1,0 +1,142 @@
+// Whole batches on real files with the fast transform against the reference:
+// the same output files and the same buffers at the end, including a chain in
+// which each output is the next image's input, so that reading ahead in any
+// form would show.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+
+namespace engine_test {
+namespace {
+
+struct Outcome {
+  std::vector<Bytes> files;
+  Bytes intBuffer, floatBuffer, outBuffer;
+};
+
+class FastBatchTest : public EngineTest {
+ protected:
+  // Runs the batch with `kernels` on a fresh copy of `inputs` and collects
+  // the output files (names 0 .. count - 1) and the buffers.
+  Outcome Run(TransformKernels kernels, const std::vector<Bytes>& inputs, int count,
+              bool outputsAreInputs) {
+    for (std::size_t k = 0; k < inputs.size(); ++k) WriteInput(std::int32_t(k), inputs[k]);
+    job.kernels = kernels;
+    job.workerThreads = 2;
+    if (outputsAreInputs) {
+      // Output k is input k + 1: each image reads the one written just before.
+      job.outFolder = job.inFolder;
+      job.outFormat = "raw.%04i";
+      job.startNumber = -1;
+      reporter.onProgress = [count](std::int32_t number) {
+        if (number + 1 == count) cancelRequested.store(1);
+      };
+    }
+    job.RunBatchWithResult();
+    cancelRequested.store(0);
+    Outcome outcome;
+    for (int k = 0; k < count; ++k) {
+      outcome.files.push_back(outputsAreInputs ? folder.ReadFile("in/raw." + Number(k))
+                                               : ReadOutput(k));
+    }
+    outcome.intBuffer = BufferBytes(job.intBuffer);
+    outcome.floatBuffer = BufferBytes(job.floatBuffer);
+    outcome.outBuffer = BufferBytes(job.outBuffer);
+    return outcome;
+  }
+
+  static std::string Number(int k) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04i", k);
+    return text;
+  }
+};
+
+TEST_F(FastBatchTest, SequenceWithShortFileMatchesReference) {
+  Shape(120, 90, 70, 40);
+  Crop(5, 3, 115, 88);
+  job.angle = 7.5f;
+  job.byteOrder = 1;
+  job.headerLen = 3;
+  std::vector<Bytes> inputs;
+  for (std::uint32_t k = 0; k < 4; ++k)
+    inputs.push_back(Concat(Bytes{1, 2, 3}, LittleEndian16(ScrambledImage(120 * 90, 40 + k))));
+  inputs[2].resize(inputs[2].size() / 3);  // a short file reads over the previous image
+
+  const Outcome expected = Run(TransformKernels::Reference, inputs, 4, false);
+  const Outcome actual = Run(TransformKernels::Fastest, inputs, 4, false);
+  EXPECT_EQ(actual.files, expected.files);
+  EXPECT_EQ(actual.intBuffer, expected.intBuffer);
+  EXPECT_EQ(actual.floatBuffer, expected.floatBuffer);
+  EXPECT_EQ(actual.outBuffer, expected.outBuffer);
+}
+
+TEST_F(FastBatchTest, EnlargedOutputWrittenInPiecesMatchesReference) {
+  // An output of many row stretches, each written as soon as it is made, by
+  // whichever thread made it.
+  Shape(300, 240, 700, 560);
+  Crop(20, 10, 280, 230);
+  job.angle = -12.5f;
+  std::vector<Bytes> inputs;
+  for (std::uint32_t k = 0; k < 2; ++k)
+    inputs.push_back(LittleEndian16(ScrambledImage(300 * 240, 70 + k)));
+  const Outcome expected = Run(TransformKernels::Reference, inputs, 2, false);
+  const Outcome actual = Run(TransformKernels::Fastest, inputs, 2, false);
+  EXPECT_EQ(actual.files, expected.files);
+  EXPECT_EQ(actual.floatBuffer, expected.floatBuffer);
+}
+
+TEST_F(FastBatchTest, EachInputReadAfterThePreviousOutputReplacedIt) {
+  // Same size in and out, turned a little each time: every output becomes
+  // the next input, so an input read early would change all that follows.
+  Shape(64, 48, 64, 48);
+  job.angle = 3.0f;
+  const std::vector<Bytes> first{LittleEndian16(ScrambledImage(64 * 48, 9))};
+  WriteInput(-1, first[0]);
+  const Outcome expected = Run(TransformKernels::Reference, {}, 4, true);
+  WriteInput(-1, first[0]);
+  const Outcome actual = Run(TransformKernels::Fastest, {}, 4, true);
+  EXPECT_EQ(actual.files, expected.files);
+  EXPECT_NE(expected.files[0], expected.files[3]);
+  EXPECT_EQ(actual.floatBuffer, expected.floatBuffer);
+}
+
+TEST_F(FastBatchTest, NextInputThatIsAPipeIsLeftAloneUntilItsTurn) {
+  // The second input is a pipe whose writer waits for a reader. Opening it
+  // early, even just to hint at it, would let the writer run into a closed
+  // pipe and the batch wait forever for data that is gone.
+  Shape(40, 30, 40, 30);
+  job.angle = 1.0f;
+  const Bytes image = LittleEndian16(ScrambledImage(40 * 30, 3));
+  WriteInput(0, image);
+  ASSERT_EQ(::mkfifo(InName(1).c_str(), 0600), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    std::signal(SIGPIPE, SIG_IGN);
+    WriteInput(1, image);  // blocks until the batch opens the pipe
+    ::_exit(0);
+  }
+  const std::string outcome = RunInChild([this] {
+    ::alarm(20);  // a batch waiting on an emptied pipe fails the test, not the suite
+    const BatchResult result = job.RunBatchWithResult();
+    return std::to_string(result.filesWritten);
+  });
+  int status = 0;
+  ::waitpid(writer, &status, 0);
+  EXPECT_EQ(outcome, "2");
+  EXPECT_EQ(ReadOutput(1), ReadOutput(0));
+}
+
+}  // namespace
+}  // namespace engine_test

@@ -1,0 +1,377 @@
+// The fast transform against the reference, bit for bit: the output and every
+// buffer a later image can see (decoded input, work image, both scratch images,
+// margins), after each image of a sequence, for every kernel set this
+// processor runs, with one worker and with several. The cases come from a
+// seeded generator that covers sizes from 1 to 300, odd headers, both sample
+// types, byte orders and signednesses, angles from 0 through tiny to +-180,
+// crop windows inside, outside and mirrored, up- and down-scaling, and files
+// cut short in the middle of a sequence; a few large images follow.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+
+namespace engine_test {
+namespace {
+
+// A small deterministic generator, the same on every platform.
+class Rng {
+ public:
+  explicit Rng(std::uint32_t seed) : state_(seed * 2654435761u + 12345u) {}
+  std::uint32_t Next() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
+  }
+  std::int32_t Below(std::int32_t limit) { return std::int32_t(Next() % std::uint32_t(limit)); }
+  std::int32_t Between(std::int32_t low, std::int32_t high) {  // both included
+    return low + std::int32_t(Next() % std::uint32_t(std::int64_t{high} - low + 1));
+  }
+  bool Chance(int percent) { return Below(100) < percent; }
+  template <typename T, std::size_t N>
+  T Pick(const T (&choices)[N]) {
+    return choices[Below(std::int32_t(N))];
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+struct Case {
+  std::uint32_t seed = 0;
+  std::int32_t sampleType = 0, headerLen = 0, byteOrder = 0, signedness = 0;
+  std::int32_t inX = 1, inY = 1, outX = 1, outY = 1;
+  std::int32_t left = 0, top = 0, right = 1, bottom = 1;
+  std::int32_t centreX = 0, centreY = 0;
+  float angle = 0.0f, scale = 1.0f;
+  std::vector<std::int64_t> fileBytes;  // one per image; shorter than a whole file cuts it
+};
+
+std::string Describe(const Case& c) {
+  std::ostringstream text;
+  text << "seed " << c.seed << ": type " << c.sampleType << " header " << c.headerLen << " order "
+       << c.byteOrder << " signedness " << c.signedness << ", in " << c.inX << "x" << c.inY
+       << ", window (" << c.left << "," << c.top << ")-(" << c.right << "," << c.bottom << "), out "
+       << c.outX << "x" << c.outY << ", centre (" << c.centreX << "," << c.centreY << "), angle "
+       << c.angle << ", scale " << c.scale << ", files";
+  for (std::int64_t bytes : c.fileBytes) text << " " << bytes;
+  return text.str();
+}
+
+std::int64_t WholeFile(const Case& c) {
+  return c.headerLen + std::int64_t{c.sampleType == 0 ? 2 : 4} * c.inX * c.inY;
+}
+
+// One edge of a crop window for an image `size` samples across.
+std::int32_t Edge(Rng& rng, std::int32_t size) {
+  return rng.Chance(70) ? rng.Between(0, size) : rng.Between(-size - 3, 2 * size + 3);
+}
+
+Case RandomCase(std::uint32_t seed) {
+  Rng rng(seed);
+  Case c;
+  c.seed = seed;
+  c.sampleType = rng.Below(2);
+  c.headerLen = rng.Chance(50) ? 0 : rng.Between(1, 9);
+  c.byteOrder = rng.Below(2);
+  c.signedness = rng.Below(2);
+  const std::int32_t largest = rng.Chance(15) ? 300 : 24;
+  c.inX = rng.Between(1, largest);
+  c.inY = rng.Between(1, largest);
+
+  c.left = Edge(rng, c.inX);
+  c.right = Edge(rng, c.inX);
+  c.top = Edge(rng, c.inY);
+  c.bottom = Edge(rng, c.inY);
+  if (rng.Chance(40)) {  // the usual orientation; otherwise mirrored or empty as it comes
+    if (c.left > c.right) std::swap(c.left, c.right);
+    if (c.top > c.bottom) std::swap(c.top, c.bottom);
+  }
+  if (rng.Chance(30)) {  // a window as large as the output, as the direct path wants
+    c.outX = std::abs(c.right - c.left);
+    c.outY = std::abs(c.bottom - c.top);
+  } else {
+    c.outX = rng.Chance(5) ? 0 : rng.Between(1, 2 * std::abs(c.right - c.left) + 3);
+    c.outY = rng.Chance(5) ? 0 : rng.Between(1, 2 * std::abs(c.bottom - c.top) + 3);
+  }
+
+  const float angles[] = {0.0f,   1e-4f,  -0.0009f, 0.001f, -0.001f, 90.0f,
+                          -90.0f, 180.0f, -180.0f,  45.0f,  3.7f,    -12.5f};
+  c.angle = rng.Chance(70) ? rng.Pick(angles) : float(rng.Between(-180000, 180000)) / 1000.0f;
+  c.centreX =
+      rng.Chance(95) ? rng.Between(-c.inX, 2 * c.inX) : std::numeric_limits<std::int32_t>::max();
+  c.centreY =
+      rng.Chance(95) ? rng.Between(-c.inY, 2 * c.inY) : std::numeric_limits<std::int32_t>::min();
+  const float scales[] = {1.0f, 0.37f, -1.5f, 1000.0f, 1e-3f};
+  c.scale = rng.Pick(scales);
+
+  const std::int64_t whole = WholeFile(c);
+  for (int image = 0; image < 3; ++image) {
+    c.fileBytes.push_back(image > 0 && rng.Chance(35) ? 1 + rng.Below(std::int32_t(whole)) : whole);
+  }
+  return c;
+}
+
+// A file's bytes: header noise, then samples. Floats come either as ordinary
+// values with a few NaNs, infinities, huge and tiny ones among them, or as a
+// mix of +-1e20 and small values, where the order of each three-sample sum
+// decides what survives (sums of ordinary floats are exact in any order).
+Bytes FileFor(const Case& c, int image) {
+  const std::uint32_t seed = c.seed * 31u + std::uint32_t(image);
+  const std::int64_t n = std::int64_t{c.inX} * c.inY;
+  const std::vector<std::int16_t> noise = ScrambledImage(c.headerLen, seed ^ 0x5A5Au);
+  Bytes file(noise.begin(), noise.end());
+  if (c.sampleType == 0) {
+    file = Concat(file, LittleEndian16(ScrambledImage(n, seed)));
+  } else {
+    std::vector<float> samples = ScrambledFloats(n, seed, 50000.0f);
+    Rng rng(seed);
+    if (c.seed % 2 == 0) {
+      for (float& v : samples) v = rng.Chance(33) ? 1e20f : rng.Chance(50) ? -1e20f : v;
+    } else {
+      const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
+                                std::numeric_limits<float>::infinity(),
+                                -std::numeric_limits<float>::infinity(),
+                                3e38f,
+                                -1e25f,
+                                1e-40f,
+                                -0.0f};
+      for (const float special : specials)
+        if (n > 0 && rng.Chance(50)) samples[std::size_t(rng.Below(std::int32_t(n)))] = special;
+    }
+    file = Concat(file, FloatBytes(samples));
+  }
+  file.resize(std::size_t(c.fileBytes[std::size_t(image)]));
+  return file;
+}
+
+// The buffers and pointers exactly as a batch sets them up before its first
+// image: zero-filled, H + 5N elements each, read areas 2N elements in.
+void PrepareLikeBatch(ProjectionJob& job, const Case& c) {
+  job.sampleType = c.sampleType;
+  job.headerLen = c.headerLen;
+  job.byteOrder = c.byteOrder;
+  job.signedness = c.signedness;
+  job.inSizeX = c.inX;
+  job.inSizeY = c.inY;
+  job.outSizeX = c.outX;
+  job.outSizeY = c.outY;
+  job.cropLeft = c.left;
+  job.cropTop = c.top;
+  job.cropRight = c.right;
+  job.cropBottom = c.bottom;
+  job.rotCentreX = c.centreX;
+  job.rotCentreY = c.centreY;
+  job.angle = c.angle;
+  job.scale = c.scale;
+  const std::size_t n = std::size_t(c.inX) * std::size_t(c.inY);
+  const std::size_t elements = std::size_t(c.headerLen) + 5 * n;
+  ASSERT_TRUE(job.intBuffer.Obtain(elements));
+  ASSERT_TRUE(job.floatBuffer.Obtain(elements));
+  ASSERT_TRUE(job.outBuffer.Obtain(std::size_t(c.outX) * std::size_t(c.outY)));
+  job.intReadArea = job.intBuffer.data() + 2 * n;
+  job.floatReadArea = job.floatBuffer.data() + 2 * n;
+  job.outImage = job.outBuffer.data();
+}
+
+// What one read() of the file leaves: its bytes over the start of the read
+// area, the rest as it was.
+void ReadInto(ProjectionJob& job, const Bytes& file) {
+  void* area = job.sampleType == 0 ? static_cast<void*>(job.intReadArea) : job.floatReadArea;
+  std::memcpy(area, file.data(), file.size());
+}
+
+bool IsNan(const std::uint8_t* at) {
+  float v;
+  std::memcpy(&v, at, sizeof v);
+  return std::isnan(v);
+}
+
+// Where two buffers first differ, or "" when they are the same. In the float
+// buffer two NaNs count as equal whatever their sign and payload: when two
+// NaNs meet in a sum, which one survives is the compiler's choice of operand
+// order, in the reference as much as anywhere, and a NaN of either kind
+// converts to the output sample 0 and spreads alike.
+std::string Difference(const Bytes& actual, const Bytes& expected, std::int64_t floatGrid) {
+  if (actual.size() != expected.size()) return "sizes differ";
+  for (std::size_t at = 0; at < actual.size(); ++at) {
+    if (actual[at] == expected[at]) continue;
+    if (floatGrid >= 0) {
+      const std::int64_t slot = std::int64_t(at) - (((std::int64_t(at) - floatGrid) % 4) + 4) % 4;
+      if (slot >= 0 && std::size_t(slot) + 4 <= actual.size() &&
+          IsNan(&actual[std::size_t(slot)]) && IsNan(&expected[std::size_t(slot)])) {
+        at = std::size_t(slot) + 3;
+        continue;
+      }
+    }
+    return "byte " + std::to_string(at) + " is " + std::to_string(actual[at]) + " instead of " +
+           std::to_string(expected[at]);
+  }
+  return "";
+}
+
+struct Variant {
+  TransformKernels kernels;
+  std::int32_t threads;
+  const char* name;
+};
+
+const Variant kVariants[] = {
+    {TransformKernels::Scalar, 1, "scalar, 1 thread"},
+    {TransformKernels::Scalar, 3, "scalar, 3 threads"},
+    {TransformKernels::Avx2, 1, "avx2, 1 thread"},
+    {TransformKernels::Avx2, 3, "avx2, 3 threads"},
+    {TransformKernels::Avx512, 1, "avx512, 1 thread"},
+    {TransformKernels::Avx512, 3, "avx512, 3 threads"},
+    {TransformKernels::Fastest, 0, "fastest, all processors"},
+};
+
+// Runs the case's images through the reference and through `variant`,
+// comparing everything after each image. Empty when they agree.
+std::string Compare(const Case& c, const Variant& variant) {
+  ProjectionJob reference;
+  ProjectionJob fast;
+  reference.kernels = TransformKernels::Reference;
+  fast.kernels = variant.kernels;
+  fast.workerThreads = variant.threads;
+  PrepareLikeBatch(reference, c);
+  PrepareLikeBatch(fast, c);
+  const std::int64_t workGrid = 8 * std::int64_t{c.inX} * c.inY + c.headerLen;
+  for (int image = 0; image < int(c.fileBytes.size()); ++image) {
+    const Bytes file = FileFor(c, image);
+    ReadInto(reference, file);
+    ReadInto(fast, file);
+    reference.TransformImage();
+    fast.TransformImage();
+    const std::string where = std::string(variant.name) + ", image " + std::to_string(image) + ": ";
+    std::string d = Difference(BufferBytes(fast.outBuffer), BufferBytes(reference.outBuffer), -1);
+    if (!d.empty()) return where + "output " + d;
+    d = Difference(BufferBytes(fast.intBuffer), BufferBytes(reference.intBuffer), -1);
+    if (!d.empty()) return where + "int buffer " + d;
+    d = Difference(BufferBytes(fast.floatBuffer), BufferBytes(reference.floatBuffer), workGrid);
+    if (!d.empty()) return where + "float buffer " + d;
+    if (fast.byteOrder != reference.byteOrder || fast.signedness != reference.signedness)
+      return where + "byteOrder or signedness differ";
+  }
+  return "";
+}
+
+void ExpectSameAsReference(const Case& c) {
+  for (const Variant& variant : kVariants) {
+    if (!KernelsAvailable(variant.kernels)) continue;
+    const std::string difference = Compare(c, variant);
+    EXPECT_EQ(difference, "") << Describe(c);
+    if (!difference.empty()) return;  // one report per case is enough
+  }
+}
+
+class RandomCases : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(RandomCases, FastMatchesReferenceInOutputAndBuffers) {
+  const std::uint32_t first = GetParam();
+  for (std::uint32_t seed = first; seed < first + 50; ++seed)
+    ExpectSameAsReference(RandomCase(seed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomCases,
+                         ::testing::Values(0u, 50u, 100u, 150u, 200u, 250u, 300u, 350u));
+
+// The table above, made by hand at the places where a schedule is most
+// likely to slip: single rows and columns, the pass edges, the smallest
+// vectors' tails, windows at and beyond the buffer's end.
+TEST(FastPath, HandPickedShapes) {
+  const std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  std::vector<Case> cases;
+  const auto add = [&](std::int32_t type, std::int32_t header, std::int32_t inX, std::int32_t inY,
+                       std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                       std::int32_t outX, std::int32_t outY, std::int32_t centreX,
+                       std::int32_t centreY, float angle) {
+    Case c;
+    c.seed = std::uint32_t(1000 + cases.size());
+    c.sampleType = type;
+    c.headerLen = header;
+    c.inX = inX;
+    c.inY = inY;
+    c.left = left;
+    c.top = top;
+    c.right = right;
+    c.bottom = bottom;
+    c.outX = outX;
+    c.outY = outY;
+    c.centreX = centreX;
+    c.centreY = centreY;
+    c.angle = angle;
+    c.scale = 0.75f;
+    const std::int64_t whole = WholeFile(c);
+    c.fileBytes = {whole, whole / 2 + 1, whole};
+    cases.push_back(c);
+  };
+  for (std::int32_t type : {0, 1}) {
+    add(type, 0, 1, 1, 0, 0, 1, 1, 3, 3, 0, 0, 0.0f);                 // one sample enlarged
+    add(type, 3, 1, 9, 0, 0, 1, 9, 1, 4, 0, 4, 0.0f);                 // one column, vertical pass
+    add(type, 1, 9, 1, 0, 0, 9, 1, 4, 1, 4, 0, 0.0f);                 // one row, horizontal pass
+    add(type, 0, 2, 2, 0, 0, 2, 2, 1, 1, 1, 1, 0.0f);                 // both passes, nothing inside
+    add(type, 5, 17, 13, 0, 0, 17, 13, 8, 6, 8, 6, 30.0f);            // odd tails for every width
+    add(type, 0, 33, 31, 0, 0, 33, 31, 33, 31, 16, 15, 0.0f);         // direct path, whole image
+    add(type, 2, 20, 20, -20, -20, 40, 40, 60, 60, 10, 10, 0.0f);     // direct, beyond every edge
+    add(type, 0, 16, 16, 0, 0, 16, 16, 16, 16, 8, 8, 180.0f);         // half turn to the far edge
+    add(type, 0, 16, 16, 15, 15, -1, -1, 16, 16, 8, 8, 0.0f);         // mirrored both ways
+    add(type, 0, 16, 16, 0, 0, 16, 16, 64, 64, kMax, -kMax, 90.0f);   // wrapped coordinates
+    add(type, 7, 40, 30, 10, 5, 30, 25, 200, 200, 20, 15, -0.001f);   // tiny angle, upscaled
+    add(type, 0, 64, 48, -64, -48, 128, 96, 40, 30, 32, 24, 123.0f);  // rows partly outside
+    // Reduced by 3 and by 4 and turned a little: eight lanes reach 15 to 30
+    // samples across and into the next row.
+    add(type, 0, 120, 90, 0, 0, 120, 90, 40, 30, 60, 45, 2.0f);
+    add(type, 3, 120, 90, 0, 0, 120, 90, 30, 22, 60, 45, -3.0f);
+  }
+  for (const Case& c : cases) ExpectSameAsReference(c);
+}
+
+// Images of working size, where rows are split among workers and the vector
+// loops run long: reduced with both passes, enlarged, and cropped near edges.
+TEST(FastPath, LargeImages) {
+  std::vector<Case> cases;
+  const auto add = [&](std::int32_t type, std::int32_t header, std::int32_t inX, std::int32_t inY,
+                       std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                       std::int32_t outX, std::int32_t outY, float angle) {
+    Case c;
+    c.seed = std::uint32_t(2000 + cases.size());
+    c.sampleType = type;
+    c.headerLen = header;
+    c.byteOrder = type == 0 ? 1 : 0;
+    c.signedness = std::int32_t(cases.size() % 2);
+    c.inX = inX;
+    c.inY = inY;
+    c.left = left;
+    c.top = top;
+    c.right = right;
+    c.bottom = bottom;
+    c.outX = outX;
+    c.outY = outY;
+    c.centreX = inX / 2;
+    c.centreY = inY / 2;
+    c.angle = angle;
+    c.scale = 1.25f;
+    const std::int64_t whole = WholeFile(c);
+    c.fileBytes = {whole, whole / 3, whole};
+    cases.push_back(c);
+  };
+  add(0, 0, 700, 500, 0, 0, 700, 500, 350, 250, 3.7f);
+  add(1, 6, 520, 480, 0, 0, 520, 480, 260, 240, -7.0f);
+  add(0, 3, 400, 300, 50, 40, 350, 260, 900, 700, -12.5f);
+  add(0, 0, 640, 480, 100, 100, 540, 380, 440, 280, 0.0f);
+  add(1, 0, 300, 300, -150, -150, 450, 450, 600, 600, 31.0f);
+  for (const Case& c : cases) ExpectSameAsReference(c);
+}
+
+}  // namespace
+}  // namespace engine_test
