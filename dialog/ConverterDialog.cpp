@@ -14,6 +14,8 @@
 #include "control_ids.h"
 #include "converter_exchange.h"
 #include "data_exchange.h"
+#include "forecast_bar.h"
+#include "preview_panel.h"
 #include "qt_controls.h"
 #include "ui_ConverterDialog.h"
 
@@ -59,6 +61,10 @@ ConverterDialog::ConverterDialog(QWidget* parent)
   reportFailure_ = [this](const QString& message) { ShowFailureBox(message); };
   pickFolder_ = PickFolderWithFileDialog;
   ConnectCommands();
+  // Beside the other controls, without moving any of them: the window
+  // keeps its size until the preview is opened.
+  forecast_ = new ForecastBar(this);
+  preview_ = new PreviewPanel(*this);
 }
 
 ConverterDialog::~ConverterDialog() {

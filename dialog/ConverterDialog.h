@@ -19,6 +19,8 @@
 #include "worker_bridge.h"
 
 class DataExchange;
+class ForecastBar;
+class PreviewPanel;
 class ProjectionJob;
 class QEventLoop;
 class QKeyEvent;
@@ -124,4 +126,7 @@ class ConverterDialog : public QDialog {
   QPointer<QMessageBox> workerBox_;    // the box a waiting worker asked for
   QEventLoop* closingWait_ = nullptr;  // runs while closing waits for the worker
   bool closing_ = false;
+
+  ForecastBar* forecast_ = nullptr;  // child widgets, owned by the window
+  PreviewPanel* preview_ = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include "ConverterDialog.h"
 #include "control_groups.h"
+#include "forecast_bar.h"
 #include "job_values.h"
 #include "message_box.h"
 #include "projection_job.h"
@@ -33,6 +34,7 @@ void ConverterDialog::OnConvert() {
   cancelRequested = 0;
   SetControlsEnabled(kCancelConversion, true);
   StartWorker();
+  if (worker_.Running()) forecast_->Start(values_.inFolder, values_.inFormat, values_.startNumber);
 }
 
 void ConverterDialog::StartWorker() {
@@ -56,6 +58,7 @@ void ConverterDialog::OnCancelConversion() {
 }
 
 bool ConverterDialog::OnConvertProgress(std::int32_t fileNumber) {
+  forecast_->Advance(fileNumber);
   values_.progress = fileNumber;
   // Every control is loaded, so text typed elsewhere since the last save is
   // replaced by its member.
@@ -97,6 +100,7 @@ void ConverterDialog::JoinWorker() {
 
 void ConverterDialog::OnWorkerFinished() {
   JoinWorker();  // its last step: the thread is ending
+  forecast_->Finish();
   SetControlsEnabled(kCancelConversion, false);
   SetControlsEnabled(kConvert, true);
   if (closingWait_ != nullptr) closingWait_->quit();

@@ -1,0 +1,171 @@
+#include "preview_renderer.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
+
+#include "posix_file.h"
+#include "raw_samples.h"
+
+namespace {
+
+// Beyond any image the dialog accepts (10000 x 10000); a picture of more
+// would take longer to make than anyone waits for a preview.
+constexpr std::uint64_t kMostPreviewSamples = std::uint64_t(1) << 31;
+
+constexpr char kNoMemory[] = "Not enough memory for the preview";
+
+std::string Sized(std::uint64_t bytes) {
+  return std::to_string(bytes) + " bytes";
+}
+
+std::string NotOpenedReason(const std::string& name, int error) {
+  if (error == ENOENT || error == ENOTDIR) return "No input file " + name;
+  return name + " cannot be opened: " + DescribeError(error);
+}
+
+std::string NotReadReason(const std::string& name, int error) {
+  if (error == 0) return name + " is empty";
+  return name + " cannot be read: " + DescribeError(error);
+}
+
+}  // namespace
+
+PreviewRenderer::PreviewRenderer(int maxSide) : maxSide_(maxSide) {}
+
+PreviewPicture PreviewRenderer::Render(bool withOutput) {
+  PreviewPicture picture;
+  try {
+    if (ReadFirstInput(picture)) {
+      RenderInput(picture);
+      if (withOutput) RenderOutput(picture);
+    } else {
+      // A batch would end at this file before it writes anything.
+      picture.outputFault = picture.inputFault;
+      picture.outputReason = picture.inputReason;
+    }
+  } catch (const std::bad_alloc&) {
+    fileKey_.reset();
+    bytes_ = InputBytes();
+    decodeKey_.reset();
+    inputImage_.reset();
+    if (!picture.input) {
+      picture.inputFault = PreviewFault::Memory;
+      picture.inputReason = kNoMemory;
+    }
+    picture.output.reset();
+    picture.outputSamples.clear();
+    picture.outputFault = PreviewFault::Memory;
+    picture.outputReason = kNoMemory;
+  }
+  ReleaseBuffers();
+  return picture;
+}
+
+bool PreviewRenderer::ReadFirstInput(PreviewPicture& picture) {
+  const std::optional<std::string> name = FirstInputName(job_);
+  if (!name) {
+    picture.inputFault = PreviewFault::Parameters;
+    picture.inputReason =
+        "Input name format \"" + job_.inFormat + "\" needs exactly one integer field, such as %04i";
+    return false;
+  }
+  picture.inputName = *name;
+
+  FileKey key{*name, job_.headerLen, job_.sampleType, job_.inSizeX, job_.inSizeY};
+  struct stat info {};
+  const bool known = ::stat(name->c_str(), &info) == 0;
+  if (known) {
+    key.device = std::uint64_t(info.st_dev);
+    key.inode = std::uint64_t(info.st_ino);
+    key.size = std::uint64_t(info.st_size);
+    key.modifiedSeconds = info.st_mtim.tv_sec;
+    key.modifiedNanoseconds = info.st_mtim.tv_nsec;
+  }
+  if (!known || fileKey_ != key) {
+    fileKey_.reset();
+    decodeKey_.reset();
+    inputImage_.reset();
+    bytes_ = ReadInputBytes(job_, *name);
+    if (known && bytes_.status == InputBytes::Status::Read) fileKey_ = key;
+  }
+
+  switch (bytes_.status) {
+    case InputBytes::Status::Read:
+      break;
+    case InputBytes::Status::Refused:
+      picture.inputFault = PreviewFault::Parameters;
+      picture.inputReason = bytes_.message;
+      return false;
+    case InputBytes::Status::NotOpened:
+      picture.inputFault = PreviewFault::File;
+      picture.inputReason = NotOpenedReason(*name, bytes_.error);
+      return false;
+    case InputBytes::Status::NotRead:
+      picture.inputFault = PreviewFault::File;
+      picture.inputReason = NotReadReason(*name, bytes_.error);
+      return false;
+  }
+  if (bytes_.bytes.size() < bytes_.readLength) {
+    picture.inputNote = "Short file: " + Sized(bytes_.bytes.size()) + " of the " +
+                        Sized(bytes_.readLength) +
+                        " of header and image; the rest converts as zeros";
+  }
+  return true;
+}
+
+void PreviewRenderer::RenderInput(PreviewPicture& picture) {
+  const DecodeKey key{job_.headerLen,  job_.sampleType, job_.byteOrder,
+                      job_.signedness, job_.inSizeX,    job_.inSizeY};
+  if (decodeKey_ != key || !inputImage_) {
+    inputImage_.reset();
+    decodeKey_.reset();
+    if (std::uint64_t(job_.inSizeX) * std::uint64_t(job_.inSizeY) > kMostPreviewSamples) {
+      picture.inputFault = PreviewFault::Memory;
+      picture.inputReason = "The input image is too large to preview";
+      return;
+    }
+    const RawSamples samples(bytes_.bytes, job_.headerLen, job_.sampleType, job_.byteOrder,
+                             job_.signedness);
+    inputImage_ = MakePaneImage(job_.inSizeX, job_.inSizeY, samples, maxSide_);
+    decodeKey_ = key;
+  }
+  picture.input = inputImage_;
+}
+
+void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
+  if (std::optional<std::string> refusal = ConvertFirstImage(job_, bytes_.bytes)) {
+    const bool memory = *refusal == "Memory allocation problem";
+    picture.outputFault = memory ? PreviewFault::Memory : PreviewFault::Parameters;
+    picture.outputReason = std::move(*refusal);
+    return;
+  }
+  const std::uint64_t count = std::uint64_t(job_.outSizeX) * std::uint64_t(job_.outSizeY);
+  if (count == 0) {
+    picture.outputFault = PreviewFault::Parameters;
+    picture.outputReason = "The output size " + std::to_string(job_.outSizeX) + " x " +
+                           std::to_string(job_.outSizeY) + " has no samples";
+    return;
+  }
+  if (count > kMostPreviewSamples) {
+    picture.outputFault = PreviewFault::Memory;
+    picture.outputReason = "The output image is too large to preview";
+    return;
+  }
+  picture.outputSamples.assign(job_.outImage, job_.outImage + count);
+  const std::vector<std::int16_t>& samples = picture.outputSamples;
+  picture.output = MakePaneImage(
+      job_.outSizeX, job_.outSizeY, [&samples](std::uint64_t k) { return samples[k]; }, maxSide_);
+}
+
+void PreviewRenderer::ReleaseBuffers() {
+  // The buffers are obtained afresh for every picture, as for every batch;
+  // between pictures they would only hold memory.
+  job_.intReadArea = nullptr;
+  job_.floatReadArea = nullptr;
+  job_.outImage = nullptr;
+  job_.intBuffer.Release();
+  job_.floatBuffer.Release();
+  job_.outBuffer.Release();
+}

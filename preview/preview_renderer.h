@@ -1,0 +1,81 @@
+#pragma once
+
+// The preview of one parameter set: the first input file as it lies on disk,
+// and the image a batch on the same parameters writes first, made by the
+// engine on a job of the renderer's own.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pane_image.h"
+#include "projection_job.h"
+#include "single_image.h"
+
+// Why a part has no picture.
+enum class PreviewFault {
+  None,
+  Parameters,  // the batch would be refused, or the name format is unusable
+  File,        // the input file cannot be opened or gives no bytes
+  Memory,      // there is no room for the image
+};
+
+struct PreviewPicture {
+  std::string inputName;  // the first input file, when its name can be formed
+
+  std::optional<PaneImage> input;
+  PreviewFault inputFault = PreviewFault::None;
+  std::string inputReason;  // one line, when there is no input picture
+  std::string inputNote;    // one line about a picture that is there: a short file
+
+  std::optional<PaneImage> output;
+  PreviewFault outputFault = PreviewFault::None;
+  std::string outputReason;
+  // Exactly the samples a batch writes to its first output file, row by row.
+  std::vector<std::int16_t> outputSamples;
+};
+
+class PreviewRenderer {
+ public:
+  // Pictures are reduced to at most maxSide pixels a side; 0 keeps every
+  // sample.
+  explicit PreviewRenderer(int maxSide);
+
+  // The job the renderer converts on. Fill it as a batch's job is filled;
+  // the renderer never runs a batch on it that reads or writes a file.
+  ProjectionJob& job() { return job_; }
+
+  // Reads the first input file and, with `withOutput`, converts it. The bytes
+  // read and their picture are kept while neither the file nor the fields
+  // that decide how it is read and decoded change.
+  PreviewPicture Render(bool withOutput);
+
+ private:
+  // The file as last read, and the fields that decide how much of it.
+  struct FileKey {
+    std::string name;
+    std::int32_t headerLen = 0, sampleType = 0, inSizeX = 0, inSizeY = 0;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const FileKey&) const = default;
+  };
+  // The fields that decide how the bytes read are decoded.
+  struct DecodeKey {
+    std::int32_t headerLen = 0, sampleType = 0, byteOrder = 0, signedness = 0;
+    std::int32_t inSizeX = 0, inSizeY = 0;
+    bool operator==(const DecodeKey&) const = default;
+  };
+
+  bool ReadFirstInput(PreviewPicture& picture);
+  void RenderInput(PreviewPicture& picture);
+  void RenderOutput(PreviewPicture& picture);
+  void ReleaseBuffers();
+
+  int maxSide_;
+  ProjectionJob job_;
+  std::optional<FileKey> fileKey_;
+  InputBytes bytes_;
+  std::optional<DecodeKey> decodeKey_;
+  std::optional<PaneImage> inputImage_;
+};

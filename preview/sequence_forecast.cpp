@@ -1,0 +1,91 @@
+#include "sequence_forecast.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "name_pattern.h"
+#include "sample_math.h"
+
+SequenceCount CountConsecutiveInputs(const std::string& folder, const std::string& format,
+                                     std::int32_t start, std::int64_t cap,
+                                     const std::atomic<bool>* stop) {
+  SequenceCount count;
+  const std::optional<NamePattern> pattern = NamePattern::Parse(format);
+  if (!pattern) return count;
+  for (std::int64_t k = 0; k < cap; ++k) {
+    if (stop != nullptr && stop->load()) return count;
+    // Numbered as the batch numbers its inputs: a 64-bit counter whose low
+    // 32 bits go into the name.
+    const std::string name = JoinPath(folder, pattern->Format(Wrap32(std::int64_t{start} + k)));
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) return count;
+    ++count.files;
+  }
+  count.capped = true;
+  return count;
+}
+
+SequenceCounter::~SequenceCounter() {
+  Stop();
+}
+
+void SequenceCounter::Stop() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  stop_ = false;
+}
+
+void SequenceCounter::Start(std::string folder, std::string format, std::int32_t start, Done done) {
+  Stop();
+  {
+    const std::lock_guard lock(mutex_);
+    result_.reset();
+  }
+  thread_ = std::thread([this, folder = std::move(folder), format = std::move(format), start,
+                         done = std::move(done)] {
+    const SequenceCount count = CountConsecutiveInputs(folder, format, start, kForecastCap, &stop_);
+    if (stop_) return;
+    {
+      const std::lock_guard lock(mutex_);
+      result_ = count;
+    }
+    if (done) done(count);
+  });
+}
+
+std::optional<SequenceCount> SequenceCounter::Result() const {
+  const std::lock_guard lock(mutex_);
+  return result_;
+}
+
+std::string DurationText(double seconds) {
+  const std::int64_t whole = seconds > 0 ? TruncToInt64(std::ceil(seconds)) : 0;
+  char text[48];
+  if (whole >= 3600) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(whole / 3600),
+                  static_cast<long long>(whole / 60 % 60), static_cast<long long>(whole % 60));
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(whole / 60),
+                  static_cast<long long>(whole % 60));
+  }
+  return text;
+}
+
+std::string ForecastText(std::int64_t done, const std::optional<SequenceCount>& total,
+                         double seconds) {
+  const double rate = seconds > 0 && done > 0 ? double(done) / seconds : 0.0;
+  char rateText[48];
+  std::snprintf(rateText, sizeof rateText, "%.1f images/s", rate);
+  const std::string written = std::to_string(done);
+  if (!total) return written + " written, " + rateText;
+  const std::string files = std::to_string(total->files);
+  if (done > total->files) return written + " written, forecast " + files + ", " + rateText;
+
+  const std::string of = written + " of " + files + (total->capped ? "+" : "") + ", " + rateText;
+  if (rate <= 0) return of;
+  const std::string left = DurationText(double(total->files - done) / rate);
+  return of + ", " + (total->capped ? "at least " : "") + left + " left";
+}

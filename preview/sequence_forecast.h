@@ -1,0 +1,67 @@
+#pragma once
+
+// How long a batch is likely to run: the input files that exist one after
+// another from the first number, counted with cheap metadata look-ups before
+// the batch reads them, and the progress line built on that count. Only a
+// forecast: the batch itself still ends at its first missing input.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+// Counting stops here; a longer sequence is shown as "at least".
+inline constexpr std::int64_t kForecastCap = 100000;
+
+struct SequenceCount {
+  std::int64_t files = 0;  // consecutive existing inputs from the first number
+  bool capped = false;     // the count reached the cap: there may be more
+  bool operator==(const SequenceCount&) const = default;
+};
+
+// Counts the files the batch would read, named as it names them, from
+// `start` on until the first name that does not exist or `cap` files. A
+// pattern the batch refuses counts 0. Stops early, with what it has, when
+// `stop` becomes true.
+SequenceCount CountConsecutiveInputs(const std::string& folder, const std::string& format,
+                                     std::int32_t start, std::int64_t cap = kForecastCap,
+                                     const std::atomic<bool>* stop = nullptr);
+
+// Counts on a thread of its own, so that a slow folder holds nobody up.
+class SequenceCounter {
+ public:
+  using Done = std::function<void(SequenceCount)>;
+
+  SequenceCounter() = default;
+  // Stops a count in progress and waits for its thread.
+  ~SequenceCounter();
+  SequenceCounter(const SequenceCounter&) = delete;
+  SequenceCounter& operator=(const SequenceCounter&) = delete;
+
+  // Starts counting, after stopping any count in progress. `done` is called
+  // on the counting thread when a count completes, not when it is stopped.
+  void Start(std::string folder, std::string format, std::int32_t start, Done done = {});
+
+  // The count, once complete.
+  std::optional<SequenceCount> Result() const;
+
+ private:
+  void Stop();
+
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::optional<SequenceCount> result_;
+  std::thread thread_;
+};
+
+// "12 of 36, 5.1 images/s, 0:05 left" after `done` files in `seconds`; the
+// count may still be unknown ("12 written, 5.1 images/s"), capped ("12 of
+// 100000+"), or overtaken by the batch ("40 written, forecast 36").
+std::string ForecastText(std::int64_t done, const std::optional<SequenceCount>& total,
+                         double seconds);
+
+// "0:05", "12:34", "1:02:03"; fractions of a second round up.
+std::string DurationText(double seconds);

@@ -1,0 +1,55 @@
+#pragma once
+
+// Shared pieces of the preview tests: a temporary folder with real files,
+// reproducible raw images, and a real batch to hold the preview against.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "converter_values.h"
+
+namespace preview_test {
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh folder, removed with its contents at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
+  void Write(const std::string& name, const Bytes& bytes) const;
+  Bytes Read(const std::string& name) const;  // empty, with a test failure, when missing
+  void MakeFolder(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Reproducible bytes covering every value.
+Bytes ScrambledBytes(std::size_t count, std::uint32_t seed);
+// Little-endian floats spread over -limit .. limit, with a NaN and
+// infinities among them.
+Bytes ScrambledFloatBytes(std::size_t count, std::uint32_t seed, float limit);
+// The bytes of 16-bit samples as an output file holds them.
+Bytes LittleEndian(const std::vector<std::int16_t>& samples);
+
+// Values that read "raw.%04i" from folder/in and write "out.%04i" to
+// folder/out: 16-bit signed little-endian, no header, the whole input of
+// width x height cropped to the same output size, centre in the middle.
+ConverterValues PlainValues(const TempFolder& folder, std::int32_t width, std::int32_t height);
+
+// What a batch on a job filled with `values` shows and writes first.
+struct BatchOutcome {
+  bool refused = false;
+  std::string firstMessage;
+  Bytes firstOutput;  // the first output file's bytes, when written
+};
+BatchOutcome RunBatchOn(const ConverterValues& values);
+
+}  // namespace preview_test
