@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QVariant>
+#include <algorithm>
 
 #include "settings_keys.h"
 
@@ -26,6 +27,20 @@ std::optional<QString> TextOf(const QVariant& value) {
     default:
       return std::nullopt;  // an "@Rect(...)" or similar typed value
   }
+}
+
+// Keys of the group that no setting reads: most likely a misspelt name, whose
+// value would otherwise be dropped without a word.
+QStringList UnknownKeyProblems(const QSettings& store) {
+  QStringList problems;
+  for (const QString& name : store.childKeys()) {
+    const auto keys = SettingKeys();
+    const bool known = std::any_of(keys.begin(), keys.end(), [&](const SettingKey& key) {
+      return name == QLatin1String(key.name);
+    });
+    if (!known) problems << QStringLiteral("unknown key %1").arg(QuotedForMessage(name));
+  }
+  return problems;
 }
 
 QString StatusProblem(QSettings::Status status) {
@@ -59,6 +74,7 @@ SettingsLoad LoadSettings(QSettings& store) {
     }
     if (auto problem = ApplyStoredText(load.settings, key, *text)) load.problems << *problem;
   }
+  load.problems << UnknownKeyProblems(store);
   store.endGroup();
   return load;
 }
@@ -76,7 +92,14 @@ SettingsLoad LoadSettingsFile(const QString& path) {
   if (!problem.isEmpty()) return SettingsLoad{ConverterSettings{}, QStringList{problem}};
 
   QSettings store(path, QSettings::IniFormat);
-  return LoadSettings(store);
+  SettingsLoad load = LoadSettings(store);
+  // A file named by the user that holds none of the settings (an empty file, a
+  // misspelt section) would otherwise run on the defaults as if it were right.
+  if (store.status() == QSettings::NoError &&
+      !store.childGroups().contains(QLatin1String(kSettingsGroup))) {
+    load.problems << QStringLiteral("it holds no [%1] section").arg(QLatin1String(kSettingsGroup));
+  }
+  return load;
 }
 
 QList<std::pair<QString, QString>> StoredSettings(const ConverterSettings& settings) {

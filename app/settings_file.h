@@ -22,12 +22,13 @@ inline constexpr char kSettingsGroup[] = "Qarmo_Convertor";
 // ~/.config/projconv.ini when that variable is unset, empty or relative.
 QString DesktopSettingsPath();
 
-// Reads every key of the group; absent keys give their defaults.
+// Reads every key of the group; absent keys give their defaults. Keys of the
+// group that are not settings are reported.
 SettingsLoad LoadSettings(QSettings& store);
 
-// Opens `path` as an INI file and reads it. A missing or unreadable file is a
-// problem of its own, so that a named file that is not there is never mistaken
-// for a first run.
+// Opens `path` as an INI file and reads it. A missing or unreadable file, and
+// one without the settings' group, is a problem of its own, so that a named
+// file that is not there (or not ours) is never mistaken for a first run.
 SettingsLoad LoadSettingsFile(const QString& path);
 
 // Key and stored text of every setting, in the order they are written.

@@ -41,7 +41,28 @@ float FromStoredInteger(std::int32_t stored, StoredForm form) {
   return form == StoredForm::Millionths ? AngleFromStored(stored) : ScaleFromStored(stored);
 }
 
+constexpr qsizetype kQuotedLength = 40;
+
+bool IsControl(QChar c) {
+  return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
 }  // namespace
+
+QString QuotedForMessage(const QString& text) {
+  QString quoted = QStringLiteral("\"");
+  for (const QChar c : QStringView(text).left(kQuotedLength)) {
+    if (IsControl(c)) {
+      quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    } else {
+      quoted += c;
+    }
+  }
+  if (text.size() > kQuotedLength) {
+    return quoted + QStringLiteral("...\" (%1 characters)").arg(text.size());
+  }
+  return quoted + QStringLiteral("\"");
+}
 
 std::span<const SettingKey> SettingKeys() {
   return kKeys;
@@ -64,8 +85,8 @@ std::optional<QString> ApplyStoredText(ConverterSettings& settings, const Settin
   }
   const std::optional<std::int32_t> stored = ParseInt32(text);
   if (!stored) {
-    return QStringLiteral("%1 = \"%2\" is not a whole number in the 32-bit range")
-        .arg(QLatin1String(key.name), text);
+    return QStringLiteral("%1 = %2 is not a whole number in the 32-bit range")
+        .arg(QLatin1String(key.name), QuotedForMessage(text));
   }
   if (auto integer = std::get_if<std::int32_t S::*>(&key.member)) {
     settings.*(*integer) = *stored;

@@ -32,6 +32,11 @@ std::span<const SettingKey> SettingKeys();
 // The text stored for `key` when the settings are `settings`.
 QString StoredText(const ConverterSettings& settings, const SettingKey& key);
 
+// `text` in double quotes for a message: control characters written as \xNN
+// and anything past 40 characters left out, so that whatever a hand-edited
+// file holds reads as one short line and cannot drive a terminal.
+QString QuotedForMessage(const QString& text);
+
 // Sets the member of `key` from its stored text. When the text is not a valid
 // stored form the member keeps its value and the problem is returned, naming
 // the key and the text.

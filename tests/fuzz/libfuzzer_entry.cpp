@@ -1,0 +1,12 @@
+// The entry libFuzzer calls for every input it makes.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_run.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const fuzz::ScratchFolder scratch;
+  fuzz::RunCase({data, size}, scratch);
+  return 0;
+}
