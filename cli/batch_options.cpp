@@ -10,6 +10,10 @@ namespace {
 
 using S = ConverterSettings;
 
+// More threads than this cannot help a single image of at most 2^31 rows
+// split in stretches; the limit keeps a typo from starting thousands.
+constexpr int kMaxThreads = 64;
+
 // A value read into an override, or what is wrong with it.
 using ValueReading = std::variant<SettingsOverride, QString>;
 
@@ -128,6 +132,16 @@ void DefineOptions(QCommandLineParser& parser) {
   parser.addOption({QStringLiteral("signed"), QStringLiteral("16-bit input samples are signed.")});
   parser.addOption({QStringLiteral("unsigned"),
                     QStringLiteral("16-bit input samples are unsigned (they are halved).")});
+  parser.addOption({QStringLiteral("preview"),
+                    QStringLiteral("Convert nothing: draw the first input file with the crop "
+                                   "window and the centre of rotation over it, beside the image "
+                                   "the batch writes first, into FILE as a PNG picture."),
+                    QStringLiteral("FILE")});
+  parser.addOption({QStringLiteral("threads"),
+                    QStringLiteral("Threads that convert each image, 1 to 64; by default one per "
+                                   "processor this program may run on. The output is the same "
+                                   "for any number."),
+                    QStringLiteral("N")});
   parser.addOption({{QStringLiteral("q"), QStringLiteral("quiet")},
                     QStringLiteral("No progress, no summary and no message at the normal end of a "
                                    "sequence that converted files; errors are still shown.")});
@@ -160,6 +174,21 @@ std::optional<UsageError> ReadFlags(const QCommandLineParser& parser, BatchOptio
     options.overrides.push_back([n = isUnsigned ? 1 : 0](S& s) { s.signedness = n; });
   }
   options.quiet = parser.isSet(QStringLiteral("quiet"));
+  if (parser.isSet(QStringLiteral("threads"))) {
+    const auto threads = ParseInt32(parser.value(QStringLiteral("threads")));
+    if (!threads || *threads < 1 || *threads > kMaxThreads) {
+      return UsageError{QStringLiteral("--threads: \"%1\" is not a number from 1 to %2")
+                            .arg(parser.value(QStringLiteral("threads")))
+                            .arg(kMaxThreads)};
+    }
+    options.threads = *threads;
+  }
+  if (parser.isSet(QStringLiteral("preview"))) {
+    options.previewFile = parser.value(QStringLiteral("preview"));
+    if (options.previewFile.isEmpty()) {
+      return UsageError{QStringLiteral("--preview: the file name is empty")};
+    }
+  }
   return std::nullopt;
 }
 
@@ -216,7 +245,9 @@ then override them.
 
 Messages go to standard error as "Caption: text". On a terminal a progress line
 shows the files written, images per second and megabytes read plus written per
-second; otherwise only a summary line is printed at the end.
+second, and, once the input files that follow one another from the first number
+have been counted, how many there are and the time left; otherwise only a
+summary line is printed at the end.
 
 Exit status:
   0    the sequence ended at the first missing input file

@@ -22,6 +22,8 @@ struct BatchOptions {
   SettingsSource source = SettingsSource::DesktopFile;
   QString settingsFile;  // with SettingsSource::NamedFile
   bool quiet = false;
+  QString previewFile;  // --preview FILE: draw the first image instead of converting
+  int threads = 0;      // --threads N: workers per image; 0 = every processor we may use
   std::vector<SettingsOverride> overrides;
 
   void ApplyOverrides(ConverterSettings& settings) const;

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "batch_report_text.h"
+#include "forecast_progress.h"
+#include "sequence_forecast.h"
 
 namespace {
 
@@ -24,8 +26,11 @@ void ConsoleReporter::PostProgress(std::int32_t fileNumber) {
   if (lineShown_ && now - lastDrawn_ < kRedrawInterval) return;
   lastDrawn_ = now;
   lineShown_ = true;
+  const std::int64_t written = std::int64_t{fileNumber} + 1;
   const std::string text =
-      ProgressText(std::int64_t{fileNumber} + 1, SecondsSinceStart(), bytesPerImage_);
+      forecast_ != nullptr
+          ? ForecastProgressText(written, forecast_->Result(), SecondsSinceStart(), bytesPerImage_)
+          : ProgressText(written, SecondsSinceStart(), bytesPerImage_);
   std::fprintf(stderr, "%s%s", kStartOfCleanLine, text.c_str());
   std::fflush(stderr);
 }

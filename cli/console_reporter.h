@@ -7,6 +7,8 @@
 
 #include "batch_reporter.h"
 
+class SequenceCounter;
+
 // Reports a batch on the console. Messages are kept until the batch has ended,
 // when it is known whether the one that ended it is worth showing; progress is
 // drawn as one line that rewrites itself, at most ten times a second.
@@ -21,6 +23,10 @@ class ConsoleReporter : public BatchReporter {
   // should then be a terminal. `bytesPerImage`: input plus output bytes of one
   // image, for the MB/s figure.
   ConsoleReporter(bool drawProgress, double bytesPerImage);
+
+  // Adds the sequence's length and the time left to the progress line once
+  // `counter` has counted; it must outlive the batch.
+  void SetForecast(const SequenceCounter* counter) { forecast_ = counter; }
 
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void PostProgress(std::int32_t fileNumber) override;
@@ -39,5 +45,6 @@ class ConsoleReporter : public BatchReporter {
   Clock::time_point start_ = Clock::now();
   Clock::time_point lastDrawn_{};
   bool lineShown_ = false;
+  const SequenceCounter* forecast_ = nullptr;
   std::vector<Message> messages_;
 };

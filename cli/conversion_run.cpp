@@ -10,6 +10,8 @@
 #include "interrupt.h"
 #include "job_from_settings.h"
 #include "projection_job.h"
+#include "sequence_forecast.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -30,11 +32,18 @@ bool ShowsMessages(const BatchResult& result, bool quiet) {
 
 }  // namespace
 
-int RunConversion(const ConverterSettings& settings, bool quiet) {
+int RunConversion(const ConverterSettings& settings, bool quiet, int threads) {
   ProjectionJob job;
   CopySettingsToJob(settings, job);
-  ConsoleReporter reporter(!quiet && ::isatty(STDERR_FILENO) == 1, BytesPerImage(job));
+  job.workerThreads = threads;
+  const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+  ConsoleReporter reporter(drawProgress, BytesPerImage(job));
   job.dialog = &reporter;
+  SequenceCounter forecast;  // counted alongside the batch, for the progress line only
+  if (drawProgress) {
+    forecast.Start(job.inFolder, job.inFormat, job.startNumber);
+    reporter.SetForecast(&forecast);
+  }
 
   cancelRequested.store(0);
   InstallStopOnSignal();
@@ -44,13 +53,13 @@ int RunConversion(const ConverterSettings& settings, bool quiet) {
 
   if (ShowsMessages(result, quiet)) {
     for (const auto& [caption, text] : reporter.messages()) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(text).c_str());
     }
   }
   if (!quiet && result.end != BatchEnd::Refused) {
     const std::string summary =
         SummaryText(result.filesWritten, seconds, job.outFolder, result.end == BatchEnd::Stopped);
-    std::fprintf(stderr, "%s\n", summary.c_str());
+    std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
   }
   return ExitCodeFor(result.end);
 }

@@ -4,5 +4,6 @@
 
 // Converts the sequence the settings describe, reporting on standard error,
 // and returns the program's exit status. SIGINT and SIGTERM stop the batch
-// after the image in progress.
-int RunConversion(const ConverterSettings& settings, bool quiet);
+// after the image in progress. `threads` is the number of threads per image,
+// 0 for one per processor.
+int RunConversion(const ConverterSettings& settings, bool quiet, int threads = 0);

@@ -9,11 +9,15 @@
 #include "batch_options.h"
 #include "conversion_run.h"
 #include "exit_codes.h"
+#include "preview_picture.h"
+#include "terminal_text.h"
 
 namespace {
 
 void PrintLines(std::FILE* stream, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), stream);
+  const QByteArray bytes = text.toLocal8Bit();
+  std::fputs(TerminalText(std::string_view(bytes.constData(), std::size_t(bytes.size()))).c_str(),
+             stream);
   std::fflush(stream);
 }
 
@@ -40,7 +44,9 @@ int Convert(const BatchOptions& options) {
     return kExitRefused;
   }
   options.ApplyOverrides(base.settings);
-  return RunConversion(base.settings, options.quiet);
+  if (!options.previewFile.isEmpty())
+    return WritePreviewPicture(base.settings, options.previewFile, options.quiet);
+  return RunConversion(base.settings, options.quiet, options.threads);
 }
 
 }  // namespace

@@ -82,6 +82,8 @@ TEST(BatchOptions, SourceAndQuiet) {
   EXPECT_EQ(parse({"--defaults"}).source, SettingsSource::Defaults);
   EXPECT_TRUE(parse({"--quiet"}).quiet);
   EXPECT_TRUE(parse({"-q"}).quiet);
+  EXPECT_EQ(parse({}).threads, 0);
+  EXPECT_EQ(parse({"--threads", "3"}).threads, 3);
 }
 
 struct BadCase {
@@ -124,6 +126,9 @@ const BadCase kBadCases[] = {
     {{"--angle"}, "--angle"},
     {{"--bogus"}, "bogus"},
     {{"--quiet=1"}, "--quiet"},
+    {{"--threads", "0"}, "--threads"},
+    {{"--threads", "65"}, "--threads"},
+    {{"--threads", "two"}, "--threads"},
     {{"stray"}, "stray"},
     {{"--start", "1", "--", "--start"}, "--start"},
 };

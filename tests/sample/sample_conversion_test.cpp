@@ -75,7 +75,7 @@ TEST_F(SampleConversion, ConvertsEveryProjectionUpright) {
   // lands on output column (256 - 64) / 2 = 96. Were the roll not undone (or
   // doubled), rows far from the centre would be off by two columns or more.
   for (int i = 0; i < 36; ++i) {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "conv.%04d", i);
     const std::string image = ReadBytes(dir_ / "out" / name);
     ASSERT_EQ(image.size(), 2u * 192 * 192) << name;

@@ -1,0 +1,54 @@
+#include "preview_picture.h"
+
+#include <QImage>
+#include <cstdio>
+#include <string>
+
+#include "crop_overlay.h"
+#include "exit_codes.h"
+#include "job_from_settings.h"
+#include "preview_renderer.h"
+#include "side_by_side.h"
+#include "terminal_text.h"
+
+namespace {
+
+int Refuse(int status, const std::string& text) {
+  std::fprintf(stderr, "Error: %s\n", TerminalText(text).c_str());
+  return status;
+}
+
+int StatusFor(PreviewFault fault) {
+  return fault == PreviewFault::File ? kExitFileFailed : kExitRefused;
+}
+
+std::string Size(const PaneImage& pane) {
+  return std::to_string(pane.sampleWidth) + " x " + std::to_string(pane.sampleHeight);
+}
+
+}  // namespace
+
+int WritePreviewPicture(const ConverterSettings& settings, const QString& file, bool quiet) {
+  PreviewRenderer renderer(0);  // every sample, at its own pixel
+  CopySettingsToJob(settings, renderer.job());
+  const CropOverlay overlay = OverlayOf(GeometryOf(renderer.job()));
+  const PreviewPicture picture = renderer.Render(true);
+  if (!picture.input) return Refuse(StatusFor(picture.inputFault), picture.inputReason);
+  if (!picture.output) return Refuse(StatusFor(picture.outputFault), picture.outputReason);
+
+  const RgbImage image = SideBySide(*picture.input, overlay, *picture.output);
+  const QImage view(image.bytes.data(), image.width, image.height, 3 * image.width,
+                    QImage::Format_RGB888);
+  if (!view.save(file, "PNG")) {
+    return Refuse(kExitFileFailed, "the picture cannot be written to " + file.toStdString());
+  }
+  if (quiet) return kExitConverted;
+  if (!picture.inputNote.empty()) {
+    std::fprintf(stderr, "Note: %s\n", TerminalText(picture.inputNote).c_str());
+  }
+  const std::string summary = "projconv-batch: " + picture.inputName + " (" + Size(*picture.input) +
+                              ") and its output (" + Size(*picture.output) + ") drawn to " +
+                              file.toStdString();
+  std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
+  return kExitConverted;
+}

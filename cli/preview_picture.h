@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include "converter_settings.h"
+
+// --preview FILE.png: writes the first input file of the sequence the
+// settings describe, with the crop window and the centre of rotation drawn
+// over it, beside the image a batch writes first for it, as one PNG picture.
+// Converts nothing and writes no output file. Returns the program's exit
+// status; problems are told on standard error, and unless `quiet` a line
+// says what was drawn.
+int WritePreviewPicture(const ConverterSettings& settings, const QString& file, bool quiet);

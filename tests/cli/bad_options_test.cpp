@@ -1,0 +1,105 @@
+// Broken command lines given to the real projconv-batch: each must end with a
+// message naming the problem and its own exit status, and leave the output
+// folder empty, however strange the value.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "batch_process.h"
+#include "exit_codes.h"
+#include "qt_printing.h"
+
+namespace {
+
+struct BadOptions {
+  const char* what;
+  QStringList options;  // after the options of a good run, so they override them
+  int exitCode;
+  const char* message;  // a part of standard error
+};
+
+const QString kLongFolder = "/" + QString(10000, 'f');
+
+const BadOptions kCases[] = {
+    {"size beyond 32 bits", {"--in-size", "99999999999x1"}, kExitUsage, "--in-size"},
+    {"size with one number", {"--in-size", "8"}, kExitUsage, "--in-size"},
+    {"size with three numbers", {"--out-size", "8x8x8"}, kExitUsage, "--out-size"},
+    {"size with spaces", {"--in-size", "8 x 8"}, kExitUsage, "--in-size"},
+    {"crop with three numbers", {"--crop", "1,2,3"}, kExitUsage, "--crop"},
+    {"centre with a semicolon", {"--centre", "4;4"}, kExitUsage, "--centre"},
+    {"start beyond 32 bits", {"--start", "2147483648"}, kExitUsage, "--start"},
+    {"angle NaN", {"--angle", "nan"}, kExitUsage, "--angle"},
+    {"angle infinite", {"--angle", "-inf"}, kExitUsage, "--angle"},
+    {"angle beyond float", {"--angle", "1e39"}, kExitUsage, "--angle"},
+    {"angle with a comma", {"--angle", "1,5"}, kExitUsage, "--angle"},
+    {"scale infinite", {"--scale", "inf"}, kExitUsage, "--scale"},
+    {"scale empty", {"--scale", ""}, kExitUsage, "--scale"},
+    {"unknown sample type", {"--type", "int32"}, kExitUsage, "--type"},
+    {"unknown byte order", {"--byte-order", "middle"}, kExitUsage, "--byte-order"},
+    {"signed and unsigned", {"--signed", "--unsigned"}, kExitUsage, "--signed"},
+    {"empty folder", {"--in-folder", ""}, kExitUsage, "--in-folder"},
+    {"value missing", {"--in-size"}, kExitUsage, "--in-size"},
+    {"stray argument", {"stray"}, kExitUsage, "stray"},
+    {"unknown option", {"--rotate", "5"}, kExitUsage, "rotate"},
+    {"settings and defaults", {"--settings", "x.ini"}, kExitUsage, "--defaults"},
+    {"angle beyond 180", {"--angle", "180.0001"}, kExitRefused, "Error: Angle of rotation"},
+    {"negative size", {"--in-size", "-8x8", "--crop", "0,0,9,8"}, kExitRefused, "negative"},
+    {"negative header", {"--header-len", "-1"}, kExitRefused, "negative"},
+    {"sizes beyond memory",
+     {"--in-size", "2000000000x2000000000", "--out-size", "4x4"},
+     kExitRefused,
+     "Error: Memory allocation problem"},
+    {"output beyond memory",
+     {"--out-size", "2000000000x2000000000"},
+     kExitRefused,
+     "Error: Memory allocation problem"},
+    {"pattern with %s", {"--in-format", "raw.%s"}, kExitRefused, "Error: Name format"},
+    {"pattern with %n", {"--out-format", "%n%d"}, kExitRefused, "Error: Name format"},
+    {"pattern with two fields", {"--out-format", "%d.%d"}, kExitRefused, "Error: Name format"},
+    {"pattern with a lone %", {"--in-format", "raw%"}, kExitRefused, "Error: Name format"},
+    {"pattern with no field", {"--out-format", "same"}, kExitRefused, "Error: Name format"},
+    {"folder of 10,000 characters",
+     {"--in-folder", kLongFolder},
+     kExitFileFailed,
+     "can not be opened"},
+};
+
+TEST(BadOptions, EachEndsWithAMessageAndItsStatusAndWritesNothing) {
+  for (const BadOptions& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const BatchSandbox sandbox;
+    const BatchSandbox::Run run = sandbox.RunBatch(sandbox.GoodOptions() + c.options);
+    EXPECT_FALSE(run.crashed) << run.errors.toStdString();
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(c.message)) << run.errors.toStdString();
+    EXPECT_EQ(sandbox.OutputFiles(), QStringList{});
+  }
+}
+
+TEST(BadOptions, TheGoodRunTheCasesStartFromConverts) {
+  const BatchSandbox sandbox;
+  const BatchSandbox::Run run = sandbox.RunBatch(sandbox.GoodOptions());
+  EXPECT_EQ(run.exitCode, kExitConverted) << run.errors.toStdString();
+  EXPECT_EQ(sandbox.OutputFiles(), (QStringList{"raw.0000", "raw.0001"}));
+}
+
+// A name may hold any byte but '/' and NUL; what reaches the terminal must not
+// be able to drive it.
+TEST(BadOptions, ControlCharactersInNamesReachTheTerminalEscaped) {
+  const BatchSandbox sandbox;
+  const BatchSandbox::Run run =
+      sandbox.RunBatch(sandbox.GoodOptions() + QStringList{"--in-format", "\x1b[2Jraw.%04i"});
+  EXPECT_EQ(run.exitCode, kExitConverted);
+  EXPECT_FALSE(run.errors.contains(QChar(0x1b))) << run.errors.toStdString();
+  EXPECT_TRUE(run.errors.contains("\\x1b[2Jraw.0000   can not be opened"))
+      << run.errors.toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
