@@ -104,6 +104,11 @@ class ProjectionJob {
   // The same batch, telling how it ended and how many files it wrote.
   BatchResult RunBatchWithResult();
 
+  // The start of every batch: checks the parameters, then releases the
+  // buffers and obtains them afresh, zero-filled, with the pointers into
+  // them. False, after the "Error" message, when a batch would be refused.
+  bool PrepareBatch();
+
   // Converts the file just read into the read area into outImage.
   void TransformImage();
 

@@ -150,13 +150,18 @@ bool ProjectionJob::ObtainBuffers() {
   return true;
 }
 
-BatchResult ProjectionJob::RunBatchWithResult() {
-  BatchResult result;
-  if (RefusesParameters()) return result;
+bool ProjectionJob::PrepareBatch() {
+  if (RefusesParameters()) return false;
   if (!ObtainBuffers()) {
     Report("Memory allocation problem", kError);
-    return result;
+    return false;
   }
+  return true;
+}
+
+BatchResult ProjectionJob::RunBatchWithResult() {
+  BatchResult result;
+  if (!PrepareBatch()) return result;
 
   const NamePattern inPattern = *NamePattern::Parse(inFormat);
   const NamePattern outPattern = *NamePattern::Parse(outFormat);

@@ -11,10 +11,6 @@
 
 namespace {
 
-// A folder that can hold no file on any POSIX system: a batch pointed at it
-// prepares the job and then ends at once, at its first input name.
-constexpr char kFolderWithoutFiles[] = "/dev/null";
-
 // Keeps the first message a batch shows, and drops its progress.
 class FirstMessage : public BatchReporter {
  public:
@@ -62,32 +58,19 @@ unsigned char* ReadArea(const ProjectionJob& job, std::uint64_t& room) {
   return reinterpret_cast<unsigned char*>(job.floatReadArea);
 }
 
-// Points the job's folders at kFolderWithoutFiles and its messages at
-// `reporter` for as long as it lives.
+// Points the job's messages at `reporter` for as long as it lives.
 class Redirected {
  public:
-  Redirected(ProjectionJob& job, BatchReporter& reporter)
-      : job_(job),
-        reporter_(job.dialog),
-        inFolder_(std::move(job.inFolder)),
-        outFolder_(std::move(job.outFolder)) {
+  Redirected(ProjectionJob& job, BatchReporter& reporter) : job_(job), reporter_(job.dialog) {
     job.dialog = &reporter;
-    job.inFolder = kFolderWithoutFiles;
-    job.outFolder = kFolderWithoutFiles;
   }
-  ~Redirected() {
-    job_.dialog = reporter_;
-    job_.inFolder = std::move(inFolder_);
-    job_.outFolder = std::move(outFolder_);
-  }
+  ~Redirected() { job_.dialog = reporter_; }
   Redirected(const Redirected&) = delete;
   Redirected& operator=(const Redirected&) = delete;
 
  private:
   ProjectionJob& job_;
   BatchReporter* reporter_;
-  std::string inFolder_;
-  std::string outFolder_;
 };
 
 }  // namespace
@@ -130,10 +113,9 @@ std::optional<std::string> ConvertFirstImage(ProjectionJob& job,
   const std::optional<std::uint64_t> length = ReadLength(job, why);
   FirstMessage message;
   {
-    // The batch itself checks the parameters and prepares the buffers; with
-    // no input to find it ends before it reads or writes anything.
-    const Redirected batchWithoutFiles(job, message);
-    if (job.RunBatchWithResult().end == BatchEnd::Refused) return message.text();
+    // The batch's own start: its checks, its buffers obtained and zeroed.
+    const Redirected toMessage(job, message);
+    if (!job.PrepareBatch()) return message.text();
   }
   if (!length) return why;
   if (bytes.empty()) return "The input file gave no bytes";

@@ -6,7 +6,7 @@
 // before a batch runs, on a job of its own.
 //
 // Nothing here is a second implementation of the batch: the checks and the
-// buffers come from RunBatchWithResult itself, the read is the batch's one
+// buffers come from the batch's own start (PrepareBatch), the read is the batch's one
 // read of the header and one image, and the image is made by TransformImage.
 
 #include <cstdint>
