@@ -142,8 +142,8 @@ TEST_F(CheckTest, UnknownSampleTypeIsRefused) {
 // A non-finite factor would turn every float image into zeros; 16-bit input
 // never applies it and is converted as usual.
 TEST_F(CheckTest, NonFiniteScaleIsRefusedForFloatInput) {
-  for (float scale : {std::numeric_limits<float>::quiet_NaN(),
-                      std::numeric_limits<float>::infinity()}) {
+  for (float scale :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     SCOPED_TRACE(scale);
     Shape(4, 4, 4, 4);
     job.scale = scale;
