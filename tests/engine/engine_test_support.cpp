@@ -147,44 +147,6 @@ std::vector<float> ScrambledFloats(std::int64_t count, std::uint32_t seed, float
   return image;
 }
 
-std::string RunInChild(const std::function<std::string()>& body) {
-  int fds[2];
-  if (::pipe(fds) != 0) {
-    ADD_FAILURE() << "pipe: " << std::strerror(errno);
-    return {};
-  }
-  const pid_t pid = ::fork();
-  if (pid < 0) {
-    ADD_FAILURE() << "fork: " << std::strerror(errno);
-    return {};
-  }
-  if (pid == 0) {
-    ::close(fds[0]);
-    const std::string text = body();
-    std::size_t done = 0;
-    while (done < text.size()) {
-      const ssize_t put = ::write(fds[1], text.data() + done, text.size() - done);
-      if (put <= 0) ::_exit(2);
-      done += std::size_t(put);
-    }
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string text;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t got = ::read(fds[0], chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    text.append(chunk, std::size_t(got));
-  }
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-  return text;
-}
-
 void EngineTest::SetUp() {
   cancelRequested.store(0);
   folder.MakeFolder("in");

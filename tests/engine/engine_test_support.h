@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch_reporter.h"
+#include "child_process.h"
 #include "projection_job.h"
 
 namespace engine_test {
@@ -78,11 +79,6 @@ Bytes BufferBytes(const OwnedBuffer<T>& buffer) {
   const auto* at = reinterpret_cast<const std::uint8_t*>(buffer.data());
   return at == nullptr ? Bytes{} : Bytes(at, at + buffer.bytes());
 }
-
-// Runs `body` in a forked child process and returns the text it produced. The
-// child leaves by _exit, so nothing of the parent (fixtures, folders) is torn
-// down twice.
-std::string RunInChild(const std::function<std::string()>& body);
 
 // A job reading "raw.%04i" from <tmp>/in and writing "prj%03d.raw" to <tmp>/out,
 // reporting to `reporter`, with cancelRequested clear.

@@ -23,40 +23,6 @@ void RecordingReporter::PostProgress(std::int32_t fileNumber) {
   if (onProgress) onProgress(fileNumber);
 }
 
-std::string RunInChild(const std::function<std::string()>& body) {
-  int fds[2];
-  if (::pipe(fds) != 0) return std::string("pipe: ") + std::strerror(errno);
-  const pid_t pid = ::fork();
-  if (pid < 0) return std::string("fork: ") + std::strerror(errno);
-  if (pid == 0) {
-    ::close(fds[0]);
-    const std::string text = body();
-    std::size_t done = 0;
-    while (done < text.size()) {
-      const ssize_t put = ::write(fds[1], text.data() + done, text.size() - done);
-      if (put <= 0) ::_exit(2);
-      done += std::size_t(put);
-    }
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string text;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t got = ::read(fds[0], chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    text.append(chunk, std::size_t(got));
-  }
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    text += "\nchild ended with status " + std::to_string(status);
-  }
-  return text;
-}
-
 void FaultTest::SetUp() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern =

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch_reporter.h"
+#include "child_process.h"
 #include "projection_job.h"
 
 namespace faults {
@@ -28,10 +29,6 @@ class RecordingReporter : public BatchReporter {
   std::vector<std::int32_t> progress;
   std::function<void(std::int32_t)> onProgress;  // runs after the number is recorded
 };
-
-// Runs `body` in a forked child and returns the text it made; the child ends
-// with _exit, so nothing of the test process is torn down twice.
-std::string RunInChild(const std::function<std::string()>& body);
 
 class FaultTest : public ::testing::Test {
  protected:
