@@ -15,6 +15,7 @@
 #include "batch_reporter.h"
 #include "child_process.h"
 #include "projection_job.h"
+#include "temp_folder.h"
 
 namespace engine_test {
 
@@ -40,26 +41,7 @@ class RecordingReporter : public BatchReporter {
   std::function<void(std::int32_t)> onProgress;  // runs after the number is recorded
 };
 
-// A fresh folder made with mkdtemp, removed with its contents at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
-
-  void WriteFile(const std::string& name, const Bytes& bytes) const;
-  Bytes ReadFile(const std::string& name) const;  // empty, with a test failure, if missing
-  bool Exists(const std::string& name) const;
-  void MakeFolder(const std::string& name) const;
-  std::vector<std::string> List(const std::string& name) const;  // sorted entry names
-
- private:
-  std::string path_;
-};
+using test_support::TempFolder;
 
 // Raw encodings of sample arrays, as a detector file would hold them.
 Bytes LittleEndian16(const std::vector<std::uint16_t>& samples);

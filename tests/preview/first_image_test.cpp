@@ -76,7 +76,7 @@ void WriteInputs(const TempFolder& folder, const Case& c, std::uint32_t seed) {
                                           : ScrambledFloatBytes(samples, seed++, 50000.0f);
     bytes.insert(bytes.end(), image.begin(), image.end());
     if (c.fileBytes != 0) bytes.resize(c.fileBytes);
-    folder.Write(name, bytes);
+    folder.WriteFile(name, bytes);
   }
 }
 
@@ -120,9 +120,9 @@ TEST(FirstImage, FollowsChangesOfGeometryAndOfTheFile) {
   values.outSizeX = 23;
   EXPECT_EQ(LittleEndian(Render(renderer, values).outputSamples), RunBatchOn(values).firstOutput);
 
-  Bytes shorter = folder.Read("in/raw.0006");
+  Bytes shorter = folder.ReadFile("in/raw.0006");
   shorter.resize(shorter.size() / 2);
-  folder.Write("in/raw.0005", shorter);  // a new file: read afresh
+  folder.WriteFile("in/raw.0005", shorter);  // a new file: read afresh
   const PreviewPicture picture = Render(renderer, values);
   EXPECT_FALSE(picture.inputNote.empty());
   EXPECT_EQ(LittleEndian(picture.outputSamples), RunBatchOn(values).firstOutput);
@@ -157,7 +157,7 @@ TEST(FirstImage, RefusalIsTheBatchsMessageAndTheInputIsStillShown) {
     SCOPED_TRACE(r.name);
     TempFolder folder;
     ConverterValues values = PlainValues(folder, 40, 30);
-    folder.Write("in/raw.0000", ScrambledBytes(2400, 3));
+    folder.WriteFile("in/raw.0000", ScrambledBytes(2400, 3));
     r.spoil(values);
     PreviewRenderer renderer(256);
     const PreviewPicture picture = Render(renderer, values);
@@ -174,7 +174,7 @@ TEST(FirstImage, FileProblemsAreOneLineReasonsInBothParts) {
   TempFolder folder;
   ConverterValues values = PlainValues(folder, 8, 8);
   folder.MakeFolder("in/raw.0002");  // a folder where a file should be
-  folder.Write("in/raw.0001", {});
+  folder.WriteFile("in/raw.0001", {});
   const struct {
     std::int32_t start;
     std::string format;
@@ -230,7 +230,7 @@ TEST(FirstImage, ReadsWhatTheBatchReadsAndNoMore) {
   values.headerLen = 3;
   values.sampleType = 1;
   const Bytes file = ScrambledBytes(1000, 4);
-  folder.Write("in/raw.0000", file);
+  folder.WriteFile("in/raw.0000", file);
   ProjectionJob job;
   CopyValuesIntoJob(values, job);
   const InputBytes input = ReadInputBytes(job, *FirstInputName(job));

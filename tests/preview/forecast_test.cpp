@@ -18,7 +18,7 @@ class Forecast : public testing::Test {
     // raw.0003 .. raw.0007, a gap, then raw.0009
     for (const char* name :
          {"raw.0003", "raw.0004", "raw.0005", "raw.0006", "raw.0007", "raw.0009"}) {
-      folder.Write(name, {1, 2});
+      folder.WriteFile(name, {1, 2});
     }
   }
   TempFolder folder;

@@ -15,36 +15,6 @@
 
 namespace preview_test {
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "preview-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void TempFolder::Write(const std::string& name, const Bytes& bytes) const {
-  std::ofstream file(PathOf(name), std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  ASSERT_TRUE(file.good()) << name;
-}
-
-Bytes TempFolder::Read(const std::string& name) const {
-  std::ifstream file(PathOf(name), std::ios::binary);
-  if (!file) {
-    ADD_FAILURE() << "missing " << name;
-    return {};
-  }
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void TempFolder::MakeFolder(const std::string& name) const {
-  std::filesystem::create_directories(PathOf(name));
-}
-
 Bytes ScrambledBytes(std::size_t count, std::uint32_t seed) {
   Bytes bytes(count);
   for (auto& b : bytes) {

@@ -8,28 +8,13 @@
 #include <vector>
 
 #include "converter_values.h"
+#include "temp_folder.h"
 
 namespace preview_test {
 
-using Bytes = std::vector<unsigned char>;
+using Bytes = test_support::Bytes;
 
-// A fresh folder, removed with its contents at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
-  void Write(const std::string& name, const Bytes& bytes) const;
-  Bytes Read(const std::string& name) const;  // empty, with a test failure, when missing
-  void MakeFolder(const std::string& name) const;
-
- private:
-  std::string path_;
-};
+using test_support::TempFolder;
 
 // Reproducible bytes covering every value.
 Bytes ScrambledBytes(std::size_t count, std::uint32_t seed);

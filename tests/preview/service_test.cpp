@@ -20,7 +20,7 @@ namespace {
 TEST(PreviewService, AnswersTheLatestRequestWithItsOwnPicture) {
   TempFolder folder;
   ConverterValues values = PlainValues(folder, 64, 48);
-  folder.Write("in/raw.0000", ScrambledBytes(2 * 64 * 48, 21));
+  folder.WriteFile("in/raw.0000", ScrambledBytes(2 * 64 * 48, 21));
   values.outSizeX = 30;
   values.outSizeY = 20;
 
