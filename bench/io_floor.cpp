@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace projconv {
+
 namespace {
 
 std::string Numbered(const std::string& folder, const char* stem, long k) {
@@ -57,7 +59,10 @@ bool WriteWhole(const std::string& path, const std::vector<unsigned char>& bytes
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   if (argc != 5) {
     std::fprintf(stderr, "usage: io_floor IN_FOLDER OUT_FOLDER COUNT OUT_BYTES\n");
     return 64;

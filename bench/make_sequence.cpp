@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace projconv {
+
 namespace {
 
 bool WriteAll(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -51,7 +53,10 @@ void Fill(std::vector<unsigned char>& bytes, long width, long height, std::uint3
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   if (argc != 5) {
     std::fprintf(stderr, "usage: make_sequence FOLDER WIDTH HEIGHT COUNT\n");
     return 64;

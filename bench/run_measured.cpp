@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: run_measured COMMAND [ARGUMENTS...]\n");

@@ -1,8 +1,10 @@
-#include "base_settings.h"
+#include "cli/base_settings.h"
 
 #include <QFileInfo>
 
-#include "settings_file.h"
+#include "settings/settings_file.h"
+
+namespace projconv {
 
 namespace {
 
@@ -32,3 +34,5 @@ BaseSettings LoadBaseSettings(const BatchOptions& options) {
   }
   return BaseSettings{};
 }
+
+}  // namespace projconv

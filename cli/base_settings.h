@@ -2,13 +2,18 @@
 
 #include <QStringList>
 
-#include "batch_options.h"
-#include "converter_settings.h"
+#include "cli/batch_options.h"
+#include "engine/conversion_parameters.h"
+#include "settings/settings_keys.h"
+
+namespace projconv {
 
 // The parameters the command line's overrides start from.
 struct BaseSettings {
-  ConverterSettings settings;
+  ConversionParameters settings = FirstRunSettings();
   QStringList problems;  // complete lines; the batch is refused when there are any
 };
 
 BaseSettings LoadBaseSettings(const BatchOptions& options);
+
+}  // namespace projconv

@@ -1,14 +1,27 @@
-#include "batch_options.h"
+#include "cli/batch_options.h"
 
 #include <QCommandLineParser>
 #include <array>
 #include <optional>
+#include <string>
 
-#include "strict_numbers.h"
+#include "form/number_text.h"
+
+namespace projconv {
 
 namespace {
 
-using S = ConverterSettings;
+using S = ConversionParameters;
+
+// Options are read by the dialog's rules, but strictly: the whole argument
+// must be the number. The dialog's edits forgive blanks around a number; in a
+// shell argument a blank is a quoting slip, better named than taken.
+std::optional<std::int32_t> Whole(const QString& text) {
+  return TextToInt(text.toStdString(), Blanks::Refused);
+}
+std::optional<float> Real(const QString& text) {
+  return TextToFloat(text.toStdString(), Blanks::Refused);
+}
 
 // More threads than this cannot help a single image of at most 2^31 rows
 // split in stretches; the limit keeps a typo from starting thousands.
@@ -25,17 +38,17 @@ struct ValueOption {
   std::function<ValueReading(const QString&)> read;
 };
 
-std::function<ValueReading(const QString&)> Text(QString S::*member) {
+std::function<ValueReading(const QString&)> Text(std::string S::*member) {
   return [member](const QString& value) -> ValueReading {
     // An empty folder would put the files at the root of the file system.
     if (value.isEmpty()) return QStringLiteral("the value is empty");
-    return [member, value](S& s) { s.*member = value; };
+    return [member, text = value.toStdString()](S& s) { s.*member = text; };
   };
 }
 
 std::function<ValueReading(const QString&)> Integer(std::int32_t S::*member) {
   return [member](const QString& value) -> ValueReading {
-    const auto number = ParseInt32(value);
+    const auto number = Whole(value);
     if (!number)
       return QStringLiteral("\"%1\" is not a whole number in the 32-bit range").arg(value);
     return [member, n = *number](S& s) { s.*member = n; };
@@ -49,7 +62,7 @@ std::function<ValueReading(const QString&)> Integers(std::vector<std::int32_t S:
     const QStringList parts = value.split(separator);
     std::vector<std::int32_t> numbers;
     for (const QString& part : parts) {
-      if (const auto number = ParseInt32(part)) numbers.push_back(*number);
+      if (const auto number = Whole(part)) numbers.push_back(*number);
     }
     if (parts.size() != qsizetype(members.size()) || numbers.size() != members.size()) {
       return QStringLiteral("\"%1\" is not %2 with whole numbers in the 32-bit range")
@@ -63,20 +76,21 @@ std::function<ValueReading(const QString&)> Integers(std::vector<std::int32_t S:
 
 std::function<ValueReading(const QString&)> Float(float S::*member) {
   return [member](const QString& value) -> ValueReading {
-    const auto number = ParseFiniteFloat(value);
+    const auto number = Real(value);
     if (!number) return QStringLiteral("\"%1\" is not a finite number").arg(value);
     return [member, f = *number](S& s) { s.*member = f; };
   };
 }
 
-std::function<ValueReading(const QString&)> Choice(std::int32_t S::*member, const char* zero,
-                                                   const char* one) {
+template <typename Choice>
+std::function<ValueReading(const QString&)> OneOf(Choice S::*member, const char* zero,
+                                                  const char* one) {
   return [=](const QString& value) -> ValueReading {
     if (value != QLatin1String(zero) && value != QLatin1String(one)) {
       return QStringLiteral("\"%1\" is neither %2 nor %3")
           .arg(value, QLatin1String(zero), QLatin1String(one));
     }
-    return [member, n = value == QLatin1String(one) ? 1 : 0](S& s) { s.*member = n; };
+    return [member, n = Choice(value == QLatin1String(one) ? 1 : 0)](S& s) { s.*member = n; };
   };
 }
 
@@ -94,9 +108,9 @@ const std::vector<ValueOption>& ValueOptions() {
       {"header-len", "BYTES", "Bytes of header before the samples of each input file.",
        Integer(&S::headerLen)},
       {"type", "int16|float32", "Input samples: 16-bit integers or 32-bit little-endian floats.",
-       Choice(&S::sampleType, "int16", "float32")},
+       OneOf(&S::sampleType, "int16", "float32")},
       {"byte-order", "little|big", "Byte order of 16-bit input samples.",
-       Choice(&S::byteOrder, "little", "big")},
+       OneOf(&S::byteOrder, "little", "big")},
       {"in-size", "WxH", "Input image width and height in samples, such as 512x512.",
        Integers({&S::inSizeX, &S::inSizeY}, u'x', "WxH")},
       {"out-size", "WxH", "Output image width and height in samples.",
@@ -171,11 +185,11 @@ std::optional<UsageError> ReadFlags(const QCommandLineParser& parser, BatchOptio
     return UsageError{QStringLiteral("--signed and --unsigned exclude each other")};
   }
   if (isSigned || isUnsigned) {
-    options.overrides.push_back([n = isUnsigned ? 1 : 0](S& s) { s.signedness = n; });
+    options.overrides.push_back([n = isUnsigned ? 1 : 0](S& s) { s.signedness = Signedness(n); });
   }
   options.quiet = parser.isSet(QStringLiteral("quiet"));
   if (parser.isSet(QStringLiteral("threads"))) {
-    const auto threads = ParseInt32(parser.value(QStringLiteral("threads")));
+    const auto threads = Whole(parser.value(QStringLiteral("threads")));
     if (!threads || *threads < 1 || *threads > kMaxThreads) {
       return UsageError{QStringLiteral("--threads: \"%1\" is not a number from 1 to %2")
                             .arg(parser.value(QStringLiteral("threads")))
@@ -211,7 +225,7 @@ std::optional<UsageError> ReadSource(const QCommandLineParser& parser, BatchOpti
 
 }  // namespace
 
-void BatchOptions::ApplyOverrides(ConverterSettings& settings) const {
+void BatchOptions::ApplyOverrides(ConversionParameters& settings) const {
   for (const SettingsOverride& apply : overrides) apply(settings);
 }
 
@@ -251,9 +265,12 @@ summary line is printed at the end.
 
 Exit status:
   0    the sequence ended at the first missing input file
+  3    the first input file is missing: nothing was converted
   1    an input file could not be opened or read, or an output file written
   2    the batch was refused: parameters, memory or the settings file
   64   the command line is malformed
   130  interrupted (SIGINT or SIGTERM); the image in progress is finished first
 )");
 }
+
+}  // namespace projconv

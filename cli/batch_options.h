@@ -6,7 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "converter_settings.h"
+#include "engine/conversion_parameters.h"
+
+namespace projconv {
 
 // Where the parameters start from before single options override them.
 enum class SettingsSource {
@@ -15,7 +17,7 @@ enum class SettingsSource {
   Defaults,     // --defaults
 };
 
-using SettingsOverride = std::function<void(ConverterSettings&)>;
+using SettingsOverride = std::function<void(ConversionParameters&)>;
 
 // A command line that asks for a conversion.
 struct BatchOptions {
@@ -26,7 +28,7 @@ struct BatchOptions {
   int threads = 0;      // --threads N: workers per image; 0 = every processor we may use
   std::vector<SettingsOverride> overrides;
 
-  void ApplyOverrides(ConverterSettings& settings) const;
+  void ApplyOverrides(ConversionParameters& settings) const;
 };
 
 enum class InfoRequest { Help, Version };
@@ -43,3 +45,5 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments);
 
 // The text --help prints.
 QString BatchHelpText();
+
+}  // namespace projconv

@@ -1,6 +1,8 @@
-#include "batch_report_text.h"
+#include "cli/batch_report_text.h"
 
 #include <cstdio>
+
+namespace projconv {
 
 namespace {
 
@@ -30,3 +32,5 @@ std::string SummaryText(std::int64_t filesWritten, double seconds, const std::st
                  PerSecond(static_cast<double>(filesWritten), seconds)) +
          outFolder;
 }
+
+}  // namespace projconv

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace projconv {
+
 // The lines projconv-batch prints about a batch's progress and outcome.
 
 // "42 files written, 17.3 images/s, 8.9 MB/s read+written"
@@ -12,3 +14,5 @@ std::string ProgressText(std::int64_t filesWritten, double seconds, double bytes
 // with "interrupted, " when the batch was stopped.
 std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& outFolder,
                         bool interrupted);
+
+}  // namespace projconv

@@ -1,10 +1,12 @@
-#include "console_reporter.h"
+#include "cli/console_reporter.h"
 
 #include <cstdio>
 
-#include "batch_report_text.h"
-#include "forecast_progress.h"
-#include "sequence_forecast.h"
+#include "cli/batch_report_text.h"
+#include "cli/forecast_progress.h"
+#include "preview/sequence_forecast.h"
+
+namespace projconv {
 
 namespace {
 
@@ -45,3 +47,5 @@ void ConsoleReporter::ClearProgress() {
 double ConsoleReporter::SecondsSinceStart() const {
   return std::chrono::duration<double>(Clock::now() - start_).count();
 }
+
+}  // namespace projconv

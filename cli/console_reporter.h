@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "batch_reporter.h"
+#include "engine/batch_reporter.h"
+
+namespace projconv {
 
 class SequenceCounter;
 
@@ -48,3 +50,5 @@ class ConsoleReporter : public BatchReporter {
   const SequenceCounter* forecast_ = nullptr;
   std::vector<Message> messages_;
 };
+
+}  // namespace projconv

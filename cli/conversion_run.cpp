@@ -1,17 +1,18 @@
-#include "conversion_run.h"
+#include "cli/conversion_run.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "batch_report_text.h"
-#include "console_reporter.h"
-#include "exit_codes.h"
-#include "interrupt.h"
-#include "job_from_settings.h"
-#include "projection_job.h"
-#include "sequence_forecast.h"
-#include "terminal_text.h"
+#include "cli/batch_report_text.h"
+#include "cli/console_reporter.h"
+#include "cli/exit_codes.h"
+#include "cli/interrupt.h"
+#include "engine/projection_job.h"
+#include "preview/sequence_forecast.h"
+#include "cli/terminal_text.h"
+
+namespace projconv {
 
 namespace {
 
@@ -19,7 +20,7 @@ namespace {
 // the output file. Only for the MB/s figure.
 double BytesPerImage(const ProjectionJob& job) {
   const double samples = static_cast<double>(job.inSizeX) * static_cast<double>(job.inSizeY);
-  const double sampleBytes = job.sampleType == 1 ? 4.0 : 2.0;
+  const double sampleBytes = job.sampleType == SampleType::Float32 ? 4.0 : 2.0;
   const double out = 2.0 * static_cast<double>(job.outSizeX) * static_cast<double>(job.outSizeY);
   return static_cast<double>(job.headerLen) + sampleBytes * samples + out;
 }
@@ -32,9 +33,9 @@ bool ShowsMessages(const BatchResult& result, bool quiet) {
 
 }  // namespace
 
-int RunConversion(const ConverterSettings& settings, bool quiet, int threads) {
+int RunConversion(const ConversionParameters& settings, bool quiet, int threads) {
   ProjectionJob job;
-  CopySettingsToJob(settings, job);
+  job.SetParameters(settings);
   job.workerThreads = threads;
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
@@ -45,8 +46,8 @@ int RunConversion(const ConverterSettings& settings, bool quiet, int threads) {
     reporter.SetForecast(&forecast);
   }
 
-  cancelRequested.store(0);
-  InstallStopOnSignal();
+  job.ClearStop();
+  InstallStopOnSignal(*job.stopFlag);
   const BatchResult result = job.RunBatchWithResult();
   const double seconds = reporter.SecondsSinceStart();
   reporter.ClearProgress();
@@ -61,5 +62,7 @@ int RunConversion(const ConverterSettings& settings, bool quiet, int threads) {
         SummaryText(result.filesWritten, seconds, job.outFolder, result.end == BatchEnd::Stopped);
     std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
   }
-  return ExitCodeFor(result.end);
+  return ExitCodeFor(result.end, result.filesWritten);
 }
+
+}  // namespace projconv

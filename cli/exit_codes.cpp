@@ -1,9 +1,12 @@
-#include "exit_codes.h"
+#include "cli/exit_codes.h"
 
-int ExitCodeFor(BatchEnd end) {
+namespace projconv {
+
+int ExitCodeFor(BatchEnd end, std::int64_t filesWritten) {
   switch (end) {
     case BatchEnd::InputMissing:
-      return kExitConverted;
+      // A script must be able to tell a mistyped folder from a finished scan.
+      return filesWritten > 0 ? kExitConverted : kExitNoInput;
     case BatchEnd::InputNotOpened:
     case BatchEnd::InputNotRead:
     case BatchEnd::OutputNotWritten:
@@ -15,3 +18,5 @@ int ExitCodeFor(BatchEnd end) {
   }
   return kExitRefused;
 }
+
+}  // namespace projconv

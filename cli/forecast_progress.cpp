@@ -1,6 +1,8 @@
-#include "forecast_progress.h"
+#include "cli/forecast_progress.h"
 
 #include <cstdio>
+
+namespace projconv {
 
 std::string ForecastProgressText(std::int64_t filesWritten,
                                  const std::optional<SequenceCount>& forecast, double seconds,
@@ -11,3 +13,5 @@ std::string ForecastProgressText(std::int64_t filesWritten,
                 seconds > 0.0 ? megabytes / seconds : 0.0);
   return ForecastText(filesWritten, forecast, seconds) + rate;
 }
+
+}  // namespace projconv

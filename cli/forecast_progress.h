@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "sequence_forecast.h"
+#include "preview/sequence_forecast.h"
+
+namespace projconv {
 
 // The terminal's progress line with the sequence forecast:
 // "12 of 36, 5.1 images/s, 0:05 left, 8.9 MB/s read+written", or without
@@ -12,3 +14,5 @@
 std::string ForecastProgressText(std::int64_t filesWritten,
                                  const std::optional<SequenceCount>& forecast, double seconds,
                                  double bytesPerImage);
+
+}  // namespace projconv

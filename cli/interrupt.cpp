@@ -1,16 +1,21 @@
-#include "interrupt.h"
+#include "cli/interrupt.h"
 
 #include <csignal>
 
-#include "projection_job.h"
+#include "engine/projection_job.h"
+
+namespace projconv {
 
 // A store to a lock-free atomic is all a signal handler may safely do here.
 static_assert(std::atomic<std::int32_t>::is_always_lock_free);
 
 namespace {
 
+// Set before the handlers are installed, and never changed while they are.
+StopFlag* stopTarget = nullptr;
+
 void RequestStop(int) {
-  cancelRequested.store(1);
+  if (stopTarget != nullptr) stopTarget->store(1);
 }
 
 void StopOn(int signalNumber) {
@@ -25,7 +30,10 @@ void StopOn(int signalNumber) {
 
 }  // namespace
 
-void InstallStopOnSignal() {
+void InstallStopOnSignal(StopFlag& flag) {
+  stopTarget = &flag;
   StopOn(SIGINT);
   StopOn(SIGTERM);
 }
+
+}  // namespace projconv

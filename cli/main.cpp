@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <variant>
 
-#include "base_settings.h"
-#include "batch_options.h"
-#include "conversion_run.h"
-#include "exit_codes.h"
-#include "preview_picture.h"
-#include "terminal_text.h"
+#include "cli/base_settings.h"
+#include "cli/batch_options.h"
+#include "cli/conversion_run.h"
+#include "cli/exit_codes.h"
+#include "cli/preview_picture.h"
+#include "cli/terminal_text.h"
+
+namespace projconv {
 
 namespace {
 
@@ -51,7 +53,10 @@ int Convert(const BatchOptions& options) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char* argv[]) {
+  using namespace projconv;
   const QCoreApplication application(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("projconv-batch"));
   QCoreApplication::setApplicationVersion(QStringLiteral(PROJCONV_VERSION));

@@ -1,15 +1,17 @@
-#include "preview_picture.h"
+#include "cli/preview_picture.h"
 
 #include <QImage>
 #include <cstdio>
 #include <string>
 
-#include "crop_overlay.h"
-#include "exit_codes.h"
-#include "job_from_settings.h"
-#include "preview_renderer.h"
-#include "side_by_side.h"
-#include "terminal_text.h"
+#include "preview/crop_overlay.h"
+#include "cli/exit_codes.h"
+#include "engine/projection_job.h"
+#include "preview/preview_renderer.h"
+#include "preview/side_by_side.h"
+#include "cli/terminal_text.h"
+
+namespace projconv {
 
 namespace {
 
@@ -28,10 +30,10 @@ std::string Size(const PaneImage& pane) {
 
 }  // namespace
 
-int WritePreviewPicture(const ConverterSettings& settings, const QString& file, bool quiet) {
+int WritePreviewPicture(const ConversionParameters& settings, const QString& file, bool quiet) {
   PreviewRenderer renderer(0);  // every sample, at its own pixel
-  CopySettingsToJob(settings, renderer.job());
-  const CropOverlay overlay = OverlayOf(GeometryOf(renderer.job()));
+  renderer.job().SetParameters(settings);
+  const CropOverlay overlay = OverlayOf(renderer.job());
   const PreviewPicture picture = renderer.Render(true);
   if (!picture.input) return Refuse(StatusFor(picture.inputFault), picture.inputReason);
   if (!picture.output) return Refuse(StatusFor(picture.outputFault), picture.outputReason);
@@ -52,3 +54,5 @@ int WritePreviewPicture(const ConverterSettings& settings, const QString& file, 
   std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
   return kExitConverted;
 }
+
+}  // namespace projconv

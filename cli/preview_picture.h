@@ -2,7 +2,9 @@
 
 #include <QString>
 
-#include "converter_settings.h"
+#include "engine/conversion_parameters.h"
+
+namespace projconv {
 
 // --preview FILE.png: writes the first input file of the sequence the
 // settings describe, with the crop window and the centre of rotation drawn
@@ -10,4 +12,6 @@
 // Converts nothing and writes no output file. Returns the program's exit
 // status; problems are told on standard error, and unless `quiet` a line
 // says what was drawn.
-int WritePreviewPicture(const ConverterSettings& settings, const QString& file, bool quiet);
+int WritePreviewPicture(const ConversionParameters& settings, const QString& file, bool quiet);
+
+}  // namespace projconv

@@ -1,6 +1,8 @@
-#include "terminal_text.h"
+#include "cli/terminal_text.h"
 
 #include <cstdio>
+
+namespace projconv {
 
 namespace {
 
@@ -32,3 +34,5 @@ std::string TerminalText(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace projconv

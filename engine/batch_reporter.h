@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace projconv {
+
 // What a running batch needs from whoever started it: a place to show a message
 // and wait for the user, and a place to drop progress without waiting.
 //
@@ -20,3 +22,5 @@ class BatchReporter {
   // not wait for the receiver: the batch goes on at once.
   virtual void PostProgress(std::int32_t fileNumber) = 0;
 };
+
+}  // namespace projconv

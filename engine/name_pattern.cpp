@@ -1,8 +1,10 @@
-#include "name_pattern.h"
+#include "engine/name_pattern.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+namespace projconv {
 
 namespace {
 
@@ -10,8 +12,10 @@ namespace {
 // and would only make the formatter build a huge string.
 constexpr long kMaxFieldDigits = 4096;
 
+// The flags printf defines for an integer conversion; '#' is undefined with
+// d and i, so it is refused like any other form printf does not define.
 bool IsFlag(char c) {
-  return std::strchr("-+ #0", c) != nullptr && c != '\0';
+  return std::strchr("-+ 0", c) != nullptr && c != '\0';
 }
 
 // Reads a run of decimal digits at `pos`; false when its value is too large.
@@ -63,3 +67,5 @@ std::string NamePattern::Format(std::int32_t number) const {
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
+
+}  // namespace projconv

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace projconv {
+
 // A printf-style file-name pattern with exactly one integer field, such as
 // "raw.%04i" or "%03d.prj". Anything else a printf format could do (strings,
 // %n, '*', length modifiers, a second field) is refused when the pattern is
@@ -23,3 +25,5 @@ class NamePattern {
 
 // folder + "/" + name: the folder is taken literally, never as a format.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace projconv

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <memory>
 
+namespace projconv {
+
 // A zero-filled heap array that knows its length. Obtained with calloc, so a
 // large buffer costs no page touching until it is used, and a failed request
 // is an ordinary empty result rather than an exception.
@@ -41,3 +43,5 @@ class OwnedBuffer {
   std::unique_ptr<T[], FreeDeleter> data_;
   std::size_t count_ = 0;
 };
+
+}  // namespace projconv

@@ -1,4 +1,4 @@
-#include "posix_file.h"
+#include "engine/posix_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,21 +7,29 @@
 #include <cerrno>
 #include <cstring>
 
+namespace projconv {
+
 PosixFile::~PosixFile() {
   Close();
 }
 
 bool PosixFile::OpenForReading(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without waiting, so that a FIFO nobody writes cannot hold the
+  // batch (and a program waiting for it to stop) in open(); its read then
+  // finds the end at once, and the batch ends there. Reads wait as usual.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   error_ = fd_ < 0 ? errno : 0;
+  if (fd_ >= 0) Block();
   return fd_ >= 0;
 }
 
 bool PosixFile::OpenForWriting(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Without waiting for the same reason: a FIFO nobody reads fails at once.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   error_ = fd_ < 0 ? errno : 0;
+  if (fd_ >= 0) Block();
   return fd_ >= 0;
 }
 
@@ -69,9 +77,19 @@ int PosixFile::WriteAt(const void* from, std::size_t count, std::uint64_t offset
   return 0;
 }
 
+void PosixFile::Block() const {
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+}
+
 bool PosixFile::IsRegularFile() const {
+  return RegularSize() >= 0;
+}
+
+long long PosixFile::RegularSize() const {
   struct stat info;
-  return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long long>(info.st_size);
 }
 
 bool PosixFile::Write(const void* from, std::size_t count) {
@@ -109,3 +127,5 @@ std::string DescribeError(int error) {
   // The GNU variant returns the text, which may or may not be `buffer`.
   return ::strerror_r(error, buffer, sizeof buffer);
 }
+
+}  // namespace projconv

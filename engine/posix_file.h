@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace projconv {
+
 // The few file operations a batch needs, over POSIX descriptors. Each result
 // carries errno so the caller can tell a missing file from a failing one.
 class PosixFile {
@@ -32,6 +34,8 @@ class PosixFile {
   int WriteAt(const void* from, std::size_t count, std::uint64_t offset) const;
   // Whether the open file is a regular file, which ReadAt and WriteAt can use.
   bool IsRegularFile() const;
+  // The length of the open regular file; -1 for anything else.
+  long long RegularSize() const;
   void NoteError(int error) { error_ = error; }
 
   // Writes all `count` bytes. False on an error or a short write (disk full,
@@ -45,9 +49,13 @@ class PosixFile {
   int error() const { return error_; }  // errno of the last failure, 0 if none
 
  private:
+  void Block() const;  // reads and writes wait again, once open
+
   int fd_ = -1;
   int error_ = 0;
 };
 
 // A short reason for an errno value, for messages ("No space left on device").
 std::string DescribeError(int error);
+
+}  // namespace projconv

@@ -24,18 +24,29 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "batch_reporter.h"
-#include "owned_buffer.h"
-#include "transform_kernels.h"
+#include "engine/batch_reporter.h"
+#include "engine/conversion_parameters.h"
+#include "engine/owned_buffer.h"
+#include "engine/refusal.h"
+#include "engine/transform_kernels.h"
+
+namespace projconv {
 
 class FastTransform;
 class StreamedOutput;
 
-// Set to non-zero (from any thread) to stop a running batch after the image in
-// progress has been written. Cleared by whoever starts a batch.
-extern std::atomic<std::int32_t> cancelRequested;
+// A stop request: non-zero (set from any thread, or from a signal handler)
+// stops a running batch after the image in progress has been written. Cleared
+// by whoever starts a batch.
+using StopFlag = std::atomic<std::int32_t>;
+
+// The desktop program's stop flag, which its dialog sets and clears. A job
+// watches it only when pointed at it; every other job has a flag of its own,
+// so that stopping one job never stops another.
+extern StopFlag cancelRequested;
 
 // How a batch ended; the boolean of RunBatch folds these into refused or not.
 enum class BatchEnd {
@@ -53,13 +64,11 @@ struct BatchResult {
   std::string fileName;  // the file the batch ended at, if any
 };
 
-class ProjectionJob {
+// The parameters are the job's own fields (job.inFolder, job.angle, ...), so
+// that the batch and the transform read them as the job's; SetParameters fills
+// them all at once from the one type every front end holds.
+class ProjectionJob : public ConversionParameters {
  public:
-  std::string inFolder;
-  std::string outFolder;
-  std::string inFormat;
-  std::string outFormat;
-
   std::int16_t* intReadArea = nullptr;  // element 2N of intBuffer
   float* floatReadArea = nullptr;       // element 2N of floatBuffer
   std::int16_t* outImage = nullptr;     // start of outBuffer
@@ -70,23 +79,9 @@ class ProjectionJob {
 
   BatchReporter* dialog = nullptr;  // not owned; may be null
 
-  std::int32_t startNumber = 0;
-  std::int32_t headerLen = 0;
-  std::int32_t sampleType = 0;  // 0 = 16-bit integer, 1 = 32-bit float
-  std::int32_t byteOrder = 0;   // 0 = little endian, 1 = big endian
-  std::int32_t signedness = 0;  // 0 = signed, 1 = unsigned
-  std::int32_t inSizeX = 0;
-  std::int32_t inSizeY = 0;
-  std::int32_t outSizeX = 0;
-  std::int32_t outSizeY = 0;
-  std::int32_t cropRight = 0;   // exclusive
-  std::int32_t cropBottom = 0;  // exclusive
-  std::int32_t rotCentreX = 0;
-  float angle = 0.0f;         // degrees
-  std::int32_t cropLeft = 0;  // inclusive
-  std::int32_t cropTop = 0;   // inclusive
-  std::int32_t rotCentreY = 0;
-  float scale = 1.0f;  // factor for float samples
+  // The flag this job's batches watch between images: its own, unless a
+  // front end points it at a flag it shares with its window (not owned).
+  StopFlag* stopFlag = &ownStop_;
 
   // How the transform runs; no choice here changes a single output bit.
   std::int32_t workerThreads = 0;  // threads per image; 0 = one per processor we may run on
@@ -96,6 +91,16 @@ class ProjectionJob {
   ProjectionJob(const ProjectionJob&) = delete;
   ProjectionJob& operator=(const ProjectionJob&) = delete;
   ~ProjectionJob();
+
+  // Takes every parameter at once. Used between batches, never during one.
+  void SetParameters(const ConversionParameters& parameters) {
+    static_cast<ConversionParameters&>(*this) = parameters;
+  }
+  const ConversionParameters& parameters() const { return *this; }
+
+  // Asks the running batch (if any) to stop after the image in progress.
+  void RequestStop() { stopFlag->store(1); }
+  void ClearStop() { stopFlag->store(0); }
 
   // Converts the numbered sequence on the calling thread. False when the
   // batch is refused before it starts; true for every other end.
@@ -109,28 +114,45 @@ class ProjectionJob {
   // them. False, after the "Error" message, when a batch would be refused.
   bool PrepareBatch();
 
+  // The same start, telling why instead of reporting; the name formats are
+  // checked only `withNames`.
+  std::optional<Refusal> Prepare(bool withNames = true);
+
   // Converts the file just read into the read area into outImage.
   void TransformImage();
 
-  // The same conversion evaluated sample by sample, exactly as the steps are
-  // written down: slow, and the yardstick every faster schedule must match.
-  void TransformImageReference();
+  // Replaces the transform of every image, for tests that run whole batches
+  // on their sample-by-sample yardstick; null in every program.
+  void (*imageTransform)(ProjectionJob& job) = nullptr;
+
+  // True when the buffers are the ones obtained for the current parameters;
+  // the transform leaves anything else alone (a call outside a batch,
+  // parameters changed since).
+  bool BuffersFit() const;
 
   // True when the window has the output size and there is no rotation to
   // speak of: the transform then copies samples instead of resampling.
-  bool TakesDirectPath() const;
+  bool TakesDirectPath() const { return projconv::TakesDirectPath(*this); }
 
  private:
-  bool RefusesParameters();
   bool ObtainBuffers();
-  bool BuffersFit() const;
+  // The loop over the numbered files, once the batch is prepared.
+  void RunSequence(BatchResult& result);
+  // Makes the transform's schedule and its scratch rows for these
+  // parameters, so that no image can fail for want of memory.
+  bool ReserveSchedule();
   void Report(const std::string& text, const std::string& caption) const;
   FastTransform* Schedule();
   // TransformImage, handing each finished stretch of output rows to `output`
-  // (if not null) as soon as it is final.
-  void TransformStreaming(StreamedOutput* output);
+  // (if not null) as soon as it is final. False when the schedule's memory
+  // could not be had (never after Prepare).
+  bool TransformStreaming(StreamedOutput* output);
 
-  // Threads and row buffers of the fast transform: made at the first image
-  // and kept for later images and batches while workerThreads stays the same.
+  // Row buffers of the fast transform and its share of the process's
+  // threads: made at the start of a batch and kept for later images and
+  // batches while workerThreads stays the same.
   std::unique_ptr<FastTransform> fast_;
+  StopFlag ownStop_{0};
 };
+
+}  // namespace projconv

@@ -2,21 +2,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <optional>
 
-#include "name_pattern.h"
-#include "parallel_read.h"
-#include "posix_file.h"
-#include "projection_job.h"
-#include "sample_math.h"
-#include "streamed_output.h"
-#include "transform_fast.h"
+#include "engine/name_pattern.h"
+#include "engine/internal/parallel_read.h"
+#include "engine/posix_file.h"
+#include "engine/projection_job.h"
+#include "engine/sample_math.h"
+#include "engine/internal/streamed_output.h"
+#include "engine/internal/transform_fast.h"
 
-std::atomic<std::int32_t> cancelRequested{0};
+namespace projconv {
+
+static_assert(std::endian::native == std::endian::little,
+              "output files are written straight from memory as little-endian samples");
+
+
+StopFlag cancelRequested{0};
 
 namespace {
 
@@ -51,9 +59,6 @@ void HintNextInput(const std::string& name, std::size_t bytes) {
 ProjectionJob::ProjectionJob() = default;
 
 ProjectionJob::~ProjectionJob() {
-  // Threads made before a fork do not exist in the child, which must leave
-  // them alone rather than wait for them.
-  if (fast_ != nullptr && fast_->owner() != ::getpid()) static_cast<void>(fast_.release());
   fast_.reset();
   intBuffer.Release();
   outBuffer.Release();
@@ -64,59 +69,8 @@ void ProjectionJob::Report(const std::string& text, const std::string& caption) 
   if (dialog != nullptr) dialog->ShowMessage(text, caption);
 }
 
-bool ProjectionJob::TakesDirectPath() const {
-  return std::int64_t{cropRight} - cropLeft == outSizeX &&
-         std::int64_t{cropBottom} - cropTop == outSizeY &&
-         std::fabs(static_cast<double>(angle)) < 0.001;
-}
-
 bool ProjectionJob::RunBatch() {
   return RunBatchWithResult().end != BatchEnd::Refused;
-}
-
-// Checks made before anything is released or obtained, so that a refused
-// batch leaves the job exactly as it was. Reports the first problem found.
-bool ProjectionJob::RefusesParameters() {
-  if (TakesDirectPath()) {
-    // The direct path copies samples without bounds tests; these limits keep
-    // every position it reads inside the zeroed buffers.
-    const std::int64_t x = inSizeX, y = inSizeY;
-    if (cropLeft < -x || cropTop < -y || cropRight > 2 * x || cropBottom > 2 * y ||
-        std::int64_t{cropRight} - cropLeft < 2 || std::int64_t{cropBottom} - cropTop < 2) {
-      Report("Error in position of cropped area", kError);
-      return true;
-    }
-  }
-  // Written so that a NaN angle is refused too: it would pass both
-  // comparisons the other way round and turn every image into zeros.
-  if (!(angle >= -180 && angle <= 180)) {
-    Report("Angle of rotation should be between plus/minus 180 degrees", kError);
-    return true;
-  }
-  if (sampleType != 0 && sampleType != 1) {
-    Report("Unknown input sample type " + std::to_string(sampleType) +
-               ": choose \"Integer 16 bits\" or \"Float 32 bits\"",
-           kError);
-    return true;
-  }
-  if (sampleType == 1 && !std::isfinite(scale)) {
-    Report("Scale factor should be a finite number", kError);
-    return true;
-  }
-  if (inSizeX < 0 || inSizeY < 0 || outSizeX < 0 || outSizeY < 0 || headerLen < 0) {
-    Report("Image sizes and the file header length must not be negative", kError);
-    return true;
-  }
-  for (const std::string* format : {&inFormat, &outFormat}) {
-    if (!NamePattern::Parse(*format)) {
-      Report("Name format \"" + *format +
-                 "\" must hold exactly one integer field, such as %04i, and no other % "
-                 "conversion (write %% for a percent sign)",
-             kError);
-      return true;
-    }
-  }
-  return false;
 }
 
 // Releases the previous batch's buffers and obtains new ones, zero-filled.
@@ -150,10 +104,19 @@ bool ProjectionJob::ObtainBuffers() {
   return true;
 }
 
+std::optional<Refusal> ProjectionJob::Prepare(bool withNames) {
+  // Checked before anything is released or obtained, so that a refused
+  // batch leaves the job exactly as it was.
+  if (auto refusal = CheckParameters(*this, withNames)) return refusal;
+  if (!ObtainBuffers() || !ReserveSchedule()) {
+    return Refusal{RefusalKind::Memory, "Memory allocation problem"};
+  }
+  return std::nullopt;
+}
+
 bool ProjectionJob::PrepareBatch() {
-  if (RefusesParameters()) return false;
-  if (!ObtainBuffers()) {
-    Report("Memory allocation problem", kError);
+  if (const std::optional<Refusal> refusal = Prepare()) {
+    Report(refusal->message, kError);
     return false;
   }
   return true;
@@ -162,25 +125,39 @@ bool ProjectionJob::PrepareBatch() {
 BatchResult ProjectionJob::RunBatchWithResult() {
   BatchResult result;
   if (!PrepareBatch()) return result;
+  try {
+    RunSequence(result);
+  } catch (const std::bad_alloc&) {
+    // The buffers are had before the first image; what is left to allocate
+    // is a file name's few bytes. Should even that fail, the batch ends here
+    // with the file it was at, like any other failure.
+    result.end = BatchEnd::OutputNotWritten;
+    Report(FileMessage(result.fileName, "can not be converted (Memory allocation problem)"), kInfo);
+  }
+  return result;
+}
+
+void ProjectionJob::RunSequence(BatchResult& result) {
 
   const NamePattern inPattern = *NamePattern::Parse(inFormat);
   const NamePattern outPattern = *NamePattern::Parse(outFormat);
   const std::uint64_t n = std::uint64_t(inSizeX) * std::uint64_t(inSizeY);
-  const std::size_t sampleBytes = sampleType == 0 ? 2 : 4;
+  const std::size_t sampleBytes = sampleType == SampleType::Integer16 ? 2 : 4;
   const std::size_t readBytes = std::size_t(headerLen) + sampleBytes * n;
-  void* const readArea = sampleType == 0 ? static_cast<void*>(intReadArea) : floatReadArea;
+  void* const readArea = sampleType == SampleType::Integer16 ? static_cast<void*>(intReadArea) : floatReadArea;
   const std::size_t writeBytes = outBuffer.bytes();
 
   // The transform's threads, made now rather than at the first image, also
   // share the reading of each input.
   FastTransform* const fast = Schedule();
   WorkerPool* const readers = fast != nullptr ? &fast->pool() : nullptr;
+  const int readWorkers = fast != nullptr ? fast->workers() : 1;
 
   // Counters run in 64 bits; names and progress carry their 32-bit values.
   std::int64_t inNumber = startNumber;
   std::int64_t outNumber = 0;
 
-  while (cancelRequested.load() == 0) {
+  while (stopFlag->load() == 0) {
     const std::string inName = JoinPath(inFolder, inPattern.Format(Wrap32(inNumber++)));
     const std::string outName = JoinPath(outFolder, outPattern.Format(Wrap32(outNumber++)));
     result.fileName = inName;
@@ -190,14 +167,14 @@ BatchResult ProjectionJob::RunBatchWithResult() {
       result.end = input.error() == ENOENT || input.error() == ENOTDIR ? BatchEnd::InputMissing
                                                                        : BatchEnd::InputNotOpened;
       Report(FileMessage(inName, "can not be opened"), kInfo);
-      return result;
+      return;
     }
-    const long long got = ReadInPieces(input, readArea, readBytes, readers);
+    const long long got = ReadInPieces(input, readArea, readBytes, readers, readWorkers);
     if (got <= 0) {
       result.end = BatchEnd::InputNotRead;
       Report(FileMessage(inName, WithReason("can not be read", got < 0 ? input.error() : 0)),
              kInfo);
-      return result;  // the file is closed after the message, as it goes out of scope
+      return;  // the file is closed after the message, as it goes out of scope
     }
     input.Close();
     HintNextInput(JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))), readBytes);
@@ -211,23 +188,23 @@ BatchResult ProjectionJob::RunBatchWithResult() {
     bool written = false;
     if (opened && output.IsRegularFile()) {
       StreamedOutput streamed(output, outImage, writeBytes);
-      TransformStreaming(&streamed);
-      written = streamed.Finish() && output.Close();
+      const bool made = TransformStreaming(&streamed);
+      written = made && streamed.Finish() && output.Close();
     } else {
-      TransformImage();
-      written = opened && output.Write(outImage, writeBytes) && output.Close();
+      const bool made = TransformStreaming(nullptr);
+      written = made && opened && output.Write(outImage, writeBytes) && output.Close();
     }
 
     result.fileName = outName;
     if (!opened) {
       result.end = BatchEnd::OutputNotWritten;
       Report(FileMessage(outName, "can not be wrote"), kInfo);
-      return result;
+      return;
     }
     if (!written) {
       result.end = BatchEnd::OutputNotWritten;
       Report(FileMessage(outName, WithReason("can not be wrote", output.error())), kInfo);
-      return result;
+      return;
     }
 
     if (dialog != nullptr) dialog->PostProgress(Wrap32(result.filesWritten));
@@ -235,5 +212,6 @@ BatchResult ProjectionJob::RunBatchWithResult() {
   }
   result.end = BatchEnd::Stopped;
   result.fileName.clear();
-  return result;
 }
+
+}  // namespace projconv

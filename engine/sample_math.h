@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace projconv {
+
 // The conversion truncates every floating-point result toward zero into a
 // 64-bit integer and then keeps its low bits. C++ leaves a cast of NaN or of an
 // out-of-range value undefined, so every such conversion goes through here.
@@ -28,3 +30,5 @@ inline std::uint16_t TruncToSample16(double v) {
 inline std::int32_t Wrap32(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
 }
+
+}  // namespace projconv

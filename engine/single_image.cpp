@@ -1,54 +1,23 @@
-#include "single_image.h"
+#include "engine/single_image.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
-#include "batch_reporter.h"
-#include "name_pattern.h"
-#include "posix_file.h"
-#include "projection_job.h"
+#include "engine/name_pattern.h"
+#include "engine/posix_file.h"
+#include "engine/projection_job.h"
+
+namespace projconv {
 
 namespace {
-
-// Keeps the first message a batch shows, and drops its progress.
-class FirstMessage : public BatchReporter {
- public:
-  void ShowMessage(const std::string& text, const std::string&) override {
-    if (!text_) text_ = text;
-  }
-  void PostProgress(std::int32_t) override {}
-  std::string text() const { return text_.value_or("The conversion was refused"); }
-
- private:
-  std::optional<std::string> text_;
-};
-
-// Header plus one image, as the batch reads it; nothing for parameters that
-// the batch refuses before it would read (the same limits as its buffers).
-std::optional<std::uint64_t> ReadLength(const ProjectionJob& job, std::string& why) {
-  if (job.sampleType != 0 && job.sampleType != 1) {
-    why = "Unknown input sample type " + std::to_string(job.sampleType);
-    return std::nullopt;
-  }
-  if (job.inSizeX < 0 || job.inSizeY < 0 || job.headerLen < 0) {
-    why = "Image sizes and the file header length must not be negative";
-    return std::nullopt;
-  }
-  constexpr std::uint64_t kMaxBytes = std::uint64_t(std::numeric_limits<std::ptrdiff_t>::max());
-  const std::uint64_t n = std::uint64_t(job.inSizeX) * std::uint64_t(job.inSizeY);
-  if (n > kMaxBytes / 20 - std::uint64_t(job.headerLen)) {
-    why = "Memory allocation problem";
-    return std::nullopt;
-  }
-  return std::uint64_t(job.headerLen) + (job.sampleType == 0 ? 2 : 4) * n;
-}
 
 // Where the batch reads a file of the job's sample type, and how many bytes
 // of its buffer lie from there on; null when the buffers do not fit.
 unsigned char* ReadArea(const ProjectionJob& job, std::uint64_t& room) {
   const std::uint64_t n = std::uint64_t(job.inSizeX) * std::uint64_t(job.inSizeY);
-  if (job.sampleType == 0) {
+  if (job.sampleType == SampleType::Integer16) {
     if (job.intReadArea == nullptr || job.intBuffer.size() < 2 * n) return nullptr;
     room = (job.intBuffer.size() - 2 * n) * sizeof(std::int16_t);
     return reinterpret_cast<unsigned char*>(job.intReadArea);
@@ -58,20 +27,24 @@ unsigned char* ReadArea(const ProjectionJob& job, std::uint64_t& room) {
   return reinterpret_cast<unsigned char*>(job.floatReadArea);
 }
 
-// Points the job's messages at `reporter` for as long as it lives.
-class Redirected {
- public:
-  Redirected(ProjectionJob& job, BatchReporter& reporter) : job_(job), reporter_(job.dialog) {
-    job.dialog = &reporter;
-  }
-  ~Redirected() { job_.dialog = reporter_; }
-  Redirected(const Redirected&) = delete;
-  Redirected& operator=(const Redirected&) = delete;
+// The bytes of one file converted on `job` as the first image of a batch.
+std::optional<Refusal> ConvertInto(ProjectionJob& job, std::span<const unsigned char> bytes,
+                                   bool withNames) {
+  // The batch's own start: its checks, its buffers obtained and zeroed.
+  if (auto refusal = job.Prepare(withNames)) return refusal;
+  if (bytes.empty()) return Refusal{RefusalKind::NoInput, "The input file gave no bytes"};
 
- private:
-  ProjectionJob& job_;
-  BatchReporter* reporter_;
-};
+  const std::uint64_t length = *InputReadLength(job);
+  std::uint64_t room = 0;
+  unsigned char* const area = ReadArea(job, room);
+  if (area == nullptr || room < length || job.outImage == nullptr) {
+    return Refusal{RefusalKind::Memory, "Memory allocation problem"};
+  }
+  const std::size_t count = std::size_t(std::min<std::uint64_t>(bytes.size(), length));
+  std::memcpy(area, bytes.data(), count);
+  job.TransformImage();
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -83,17 +56,31 @@ std::optional<std::string> FirstInputName(const ProjectionJob& job) {
 
 InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name) {
   InputBytes input;
-  const std::optional<std::uint64_t> length = ReadLength(job, input.message);
-  if (!length) return input;
-  input.readLength = *length;
+  if (const std::optional<Refusal> refusal = CheckInputLayout(job)) {
+    input.message = refusal->message;
+    return input;
+  }
+  const std::uint64_t length = *InputReadLength(job);
+  input.readLength = length;
 
+  // A FIFO or device is not even opened: opening or reading it could wait
+  // for ever, or act on the device. A folder fails in its read, as it does
+  // in a batch.
+  struct stat info {};
+  if (::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    input.status = InputBytes::Status::NotAFile;
+    return input;
+  }
   PosixFile file;
   if (!file.OpenForReading(name)) {
     input.status = InputBytes::Status::NotOpened;
     input.error = file.error();
     return input;
   }
-  input.bytes.resize(std::size_t(*length));
+  const long long size = file.RegularSize();
+  // A folder's read fails before it delivers a byte.
+  const std::uint64_t room = size >= 0 ? std::uint64_t(size) : 1;
+  input.bytes.resize(std::size_t(std::min(length, room)));
   const long long got = file.Read(input.bytes.data(), input.bytes.size());
   if (got <= 0) {
     input.status = InputBytes::Status::NotRead;
@@ -107,26 +94,25 @@ InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name) {
   return input;
 }
 
-std::optional<std::string> ConvertFirstImage(ProjectionJob& job,
-                                             std::span<const unsigned char> bytes) {
-  std::string why;
-  const std::optional<std::uint64_t> length = ReadLength(job, why);
-  FirstMessage message;
-  {
-    // The batch's own start: its checks, its buffers obtained and zeroed.
-    const Redirected toMessage(job, message);
-    if (!job.PrepareBatch()) return message.text();
-  }
-  if (!length) return why;
-  if (bytes.empty()) return "The input file gave no bytes";
+std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const unsigned char> bytes) {
+  return ConvertInto(job, bytes, true);
+}
 
-  std::uint64_t room = 0;
-  unsigned char* const area = ReadArea(job, room);
-  if (area == nullptr || room < *length || job.outImage == nullptr) {
-    return "Memory allocation problem";
+std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
+                                    std::span<const unsigned char> file,
+                                    std::span<std::int16_t> out, int threads) {
+  ProjectionJob job;
+  job.SetParameters(parameters);
+  job.workerThreads = threads;
+  if (auto refusal = ConvertInto(job, file, false)) return refusal;
+  const std::uint64_t count = std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY);
+  if (out.size() < count) {
+    return Refusal{RefusalKind::OutputTooSmall,
+                   "The output buffer holds " + std::to_string(out.size()) + " samples, not the " +
+                       std::to_string(count) + " of the output image"};
   }
-  const std::size_t count = std::size_t(std::min<std::uint64_t>(bytes.size(), *length));
-  std::memcpy(area, bytes.data(), count);
-  job.TransformImage();
+  std::copy_n(job.outImage, count, out.begin());
   return std::nullopt;
 }
+
+}  // namespace projconv

@@ -1,19 +1,25 @@
 #pragma once
 
-// One input file converted as the first image of a batch on the same job, with
-// the result kept in memory instead of written: what a batch that starts at
-// that file writes first. Lets a front end show the output of a parameter set
-// before a batch runs, on a job of its own.
+// One image converted without a batch: what a batch that starts at a file
+// writes first, made from the file's bytes in memory. Lets a front end show
+// the output of a parameter set before a batch runs, and lets another
+// program convert images it already holds.
 //
 // Nothing here is a second implementation of the batch: the checks and the
-// buffers come from the batch's own start (PrepareBatch), the read is the batch's one
-// read of the header and one image, and the image is made by TransformImage.
+// buffers come from the batch's own start (ProjectionJob::Prepare), the bytes
+// go where the batch's one read of the header and one image puts them, and
+// the image is made by TransformImage.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "engine/conversion_parameters.h"
+#include "engine/refusal.h"
+
+namespace projconv {
 
 class ProjectionJob;
 
@@ -23,6 +29,7 @@ struct InputBytes {
     Read,       // `bytes` holds what the read delivered, 1 to readLength bytes
     Refused,    // the parameters give no read length; `message` says why
     NotOpened,  // the file cannot be opened; `error` says why
+    NotAFile,   // a FIFO, device or folder: only regular files are read here
     NotRead,    // the read delivered no bytes: an empty file, or `error`
   };
   Status status = Status::Refused;
@@ -37,15 +44,29 @@ struct InputBytes {
 std::optional<std::string> FirstInputName(const ProjectionJob& job);
 
 // Reads the file `name` as a batch on `job` reads each input: one read of up
-// to the header plus one image, into memory.
+// to the header plus one image, into memory. Only a regular file is read, and
+// no more memory is taken than the file can fill, whatever the sizes say.
 InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name);
 
 // Converts `bytes` (as ReadInputBytes delivered them) as the first image of a
-// batch on `job`: the batch prepares the job (its checks, its buffers freshly
-// obtained and zeroed), the bytes go where the batch's read puts them, and
-// TransformImage runs. Nothing when converted, with job.outImage holding the
-// outSizeX * outSizeY samples a batch writes first; otherwise the message with
-// which a batch would be refused. Writes no file, and gives the same image
-// whatever cancelRequested holds. `job` must not be running a batch.
-std::optional<std::string> ConvertFirstImage(ProjectionJob& job,
-                                             std::span<const unsigned char> bytes);
+// batch on `job`: the batch prepares the job (its checks, the name formats
+// included, and its buffers freshly obtained and zeroed), the bytes go where
+// the batch's read puts them, and TransformImage runs. Nothing when
+// converted, with job.outImage holding the outSizeX * outSizeY samples a
+// batch writes first; otherwise why a batch would be refused. Writes no
+// file, and gives the same image whatever the job's stop flag holds. `job`
+// must not be running a batch.
+std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const unsigned char> bytes);
+
+// The memory-to-memory conversion: `file` holds the bytes of one input file,
+// header included (as much of them as there is; a short image part reads as
+// the first image of a batch reads it). Writes into `out` the
+// outSizeX * outSizeY samples, row by row, that a batch on `parameters`
+// writes for that file as its first output, bit for bit; the name formats
+// and folders play no part. `threads` as ProjectionJob::workerThreads (0 for
+// one per processor). Safe to call from several threads at once.
+std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
+                                    std::span<const unsigned char> file,
+                                    std::span<std::int16_t> out, int threads = 0);
+
+}  // namespace projconv

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <new>
 
-#include "projection_job.h"
-#include "transform_fast.h"
+#include "engine/projection_job.h"
+#include "engine/internal/transform_fast.h"
+
+namespace projconv {
 
 namespace {
 
@@ -18,8 +20,6 @@ constexpr int kMostWorkers = 64;
 
 const RowKernels* KernelsFor(TransformKernels choice) {
   switch (choice) {
-    case TransformKernels::Reference:
-      return nullptr;
     case TransformKernels::Scalar:
       return &kScalarRowKernels;
 #if defined(PROJCONV_X86_KERNELS)
@@ -43,17 +43,28 @@ const RowKernels* KernelsFor(TransformKernels choice) {
 }
 
 bool KernelsAvailable(TransformKernels kernels) {
-  return kernels == TransformKernels::Reference || KernelsFor(kernels) != nullptr;
+  return KernelsFor(kernels) != nullptr;
 }
+
+// The buffers must be the ones obtained for these parameters; anything else
+// (a call outside a batch, parameters changed since) is left alone.
+bool ProjectionJob::BuffersFit() const {
+  const std::int64_t n = std::int64_t{inSizeX} * inSizeY;
+  if (inSizeX < 0 || inSizeY < 0 || outSizeX < 0 || outSizeY < 0 || headerLen < 0 ||
+      intReadArea == nullptr || floatReadArea == nullptr || outImage == nullptr ||
+      std::uint64_t(n) > (std::uint64_t(1) << 60))
+    return false;
+  const std::uint64_t need = std::uint64_t(headerLen) + 5 * std::uint64_t(n);
+  return intBuffer.size() >= need && floatBuffer.size() >= need &&
+         outBuffer.size() >= std::uint64_t(outSizeX) * std::uint64_t(outSizeY) &&
+         intReadArea == intBuffer.data() + 2 * n && floatReadArea == floatBuffer.data() + 2 * n &&
+         outImage == outBuffer.data();
+}
+
 
 FastTransform* ProjectionJob::Schedule() {
   const int wanted =
       std::clamp(workerThreads > 0 ? workerThreads : UsableProcessors(), 1, kMostWorkers);
-  if (fast_ != nullptr && fast_->owner() != ::getpid()) {
-    // Made before a fork: its threads do not exist in this process, so it
-    // can be neither used nor taken down.
-    static_cast<void>(fast_.release());
-  }
   if (fast_ == nullptr || fast_->requestedWorkers() != wanted) {
     fast_.reset();
     fast_.reset(new (std::nothrow) FastTransform(wanted));
@@ -61,15 +72,30 @@ FastTransform* ProjectionJob::Schedule() {
   return fast_.get();
 }
 
+bool ProjectionJob::ReserveSchedule() {
+  FastTransform* const fast = Schedule();
+  return fast != nullptr && fast->Reserve(*this);
+}
+
 void ProjectionJob::TransformImage() {
   TransformStreaming(nullptr);
 }
 
-void ProjectionJob::TransformStreaming(StreamedOutput* output) {
-  if (!BuffersFit()) return;
-  // Other sample types neither decode nor fill anything; the reference
-  // handles them as they are. The reference puts nothing out early.
-  const RowKernels* kernelSet = sampleType == 0 || sampleType == 1 ? KernelsFor(kernels) : nullptr;
-  FastTransform* fast = kernelSet != nullptr ? Schedule() : nullptr;
-  if (fast == nullptr || !fast->Run(*this, *kernelSet, output)) TransformImageReference();
+bool ProjectionJob::TransformStreaming(StreamedOutput* output) {
+  if (!BuffersFit()) return true;  // nothing of these parameters to work on
+  if (imageTransform != nullptr) {
+    imageTransform(*this);
+    return true;
+  }
+  // Other sample types are refused before any batch; there is nothing to
+  // decode them as.
+  if (sampleType != SampleType::Integer16 && sampleType != SampleType::Float32) return true;
+  // A choice this processor cannot run falls back to the plain kernels,
+  // which give the same bits.
+  const RowKernels* kernelSet = KernelsFor(kernels);
+  if (kernelSet == nullptr) kernelSet = &kScalarRowKernels;
+  FastTransform* const fast = Schedule();
+  return fast != nullptr && fast->Run(*this, *kernelSet, output);
 }
+
+}  // namespace projconv

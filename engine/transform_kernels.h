@@ -1,11 +1,12 @@
 #pragma once
 
-// Which implementation of the per-image transform a job runs. Every choice
-// gives the same output and leaves the same buffer contents; they differ only
-// in speed. Tests pin one to compare them; everything else keeps Fastest.
+namespace projconv {
+
+// Which kernels the per-image transform runs on. Every choice gives the same
+// output and leaves the same buffer contents; they differ only in speed.
+// Tests pin one to compare them; everything else keeps Fastest.
 enum class TransformKernels {
   Fastest,    // the widest vector kernels this processor runs
-  Reference,  // the plain sample-by-sample evaluation
   Scalar,     // the fast schedule with one sample at a time
   Avx2,       // the fast schedule with 4 double lanes
   Avx512,     // the fast schedule with 8 double lanes
@@ -13,3 +14,5 @@ enum class TransformKernels {
 
 // Whether this build and this processor can run `kernels`.
 bool KernelsAvailable(TransformKernels kernels);
+
+}  // namespace projconv

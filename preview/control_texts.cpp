@@ -1,4 +1,6 @@
-#include "control_texts.h"
+#include "preview/control_texts.h"
+
+namespace projconv {
 
 std::string ControlTexts::Text(int id) const {
   const auto it = texts_.find(id);
@@ -30,3 +32,5 @@ void ControlTexts::SetRadioIndex(int firstId, int index) {
 bool ControlTexts::operator==(const ControlTexts& other) const {
   return texts_ == other.texts_ && checks_ == other.checks_ && radios_ == other.radios_;
 }
+
+}  // namespace projconv

@@ -8,7 +8,9 @@
 #include <map>
 #include <string>
 
-#include "control_set.h"
+#include "form/control_set.h"
+
+namespace projconv {
 
 class ControlTexts : public ControlSet {
  public:
@@ -31,3 +33,5 @@ class ControlTexts : public ControlSet {
   std::map<int, int> checks_;
   std::map<int, int> radios_;
 };
+
+}  // namespace projconv

@@ -1,12 +1,12 @@
-#include "crop_overlay.h"
+#include "preview/crop_overlay.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "converter_values.h"
-#include "projection_job.h"
-#include "sample_math.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
 
 namespace {
 
@@ -18,7 +18,7 @@ struct Turn {
   double sin;
 };
 
-Turn TurnOf(const CropGeometry& g) {
+Turn TurnOf(const ConversionParameters& g) {
   const double theta = static_cast<double>(g.angle) * kRadiansPerDegree;
   return {std::cos(theta), std::sin(theta)};
 }
@@ -31,17 +31,7 @@ double Step(std::int32_t from, std::int32_t to, std::int32_t count) {
 
 }  // namespace
 
-CropGeometry GeometryOf(const ConverterValues& v) {
-  return {v.cropLeft, v.cropTop,    v.cropRight,  v.cropBottom, v.outSizeX,
-          v.outSizeY, v.rotCentreX, v.rotCentreY, v.angle};
-}
-
-CropGeometry GeometryOf(const ProjectionJob& job) {
-  return {job.cropLeft, job.cropTop,    job.cropRight,  job.cropBottom, job.outSizeX,
-          job.outSizeY, job.rotCentreX, job.rotCentreY, job.angle};
-}
-
-SourcePoint SourceOf(const CropGeometry& g, double i, double j) {
+SourcePoint SourceOf(const ConversionParameters& g, double i, double j) {
   const Turn turn = TurnOf(g);
   const double sx = Step(g.cropLeft, g.cropRight, g.outSizeX);
   const double sy = Step(g.cropTop, g.cropBottom, g.outSizeY);
@@ -52,7 +42,7 @@ SourcePoint SourceOf(const CropGeometry& g, double i, double j) {
   return {(turn.cos * dx - a) + g.rotCentreX, (turn.sin * dx + b) + g.rotCentreY};
 }
 
-CropOverlay OverlayOf(const CropGeometry& g) {
+CropOverlay OverlayOf(const ConversionParameters& g) {
   CropOverlay overlay;
   overlay.centre = {double(g.rotCentreX), double(g.rotCentreY)};
   overlay.hasWindow = g.outSizeX > 0 && g.outSizeY > 0;
@@ -71,7 +61,7 @@ std::int32_t NearestInt32(double value) {
   return static_cast<std::int32_t>(TruncToInt64(std::clamp(std::floor(value + 0.5), kMin, kMax)));
 }
 
-CropWindow CropFromPoints(const CropGeometry& g, SourcePoint a, SourcePoint b) {
+CropWindow CropFromPoints(const ConversionParameters& g, SourcePoint a, SourcePoint b) {
   // Back from the input into the rotated frame in which the window is a
   // plain rectangle: the transform's rotation, undone.
   const Turn turn = TurnOf(g);
@@ -89,3 +79,5 @@ CropWindow CropFromPoints(const CropGeometry& g, SourcePoint a, SourcePoint b) {
   return {NearestInt32(std::min(p.x, q.x)), NearestInt32(std::min(p.y, q.y)),
           after(NearestInt32(std::max(p.x, q.x))), after(NearestInt32(std::max(p.y, q.y)))};
 }
+
+}  // namespace projconv

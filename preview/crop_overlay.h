@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 
-class ProjectionJob;
-struct ConverterValues;
+#include "engine/conversion_parameters.h"
+
+namespace projconv {
+
 
 // A position in input samples: x along a row, y down the rows. Sample (x, y)
 // itself stands at the whole numbers.
@@ -19,24 +21,8 @@ struct SourcePoint {
   bool operator==(const SourcePoint&) const = default;
 };
 
-// The parameters that place the output grid on the input.
-struct CropGeometry {
-  std::int32_t cropLeft = 0;
-  std::int32_t cropTop = 0;
-  std::int32_t cropRight = 0;
-  std::int32_t cropBottom = 0;
-  std::int32_t outSizeX = 0;
-  std::int32_t outSizeY = 0;
-  std::int32_t rotCentreX = 0;
-  std::int32_t rotCentreY = 0;
-  float angle = 0.0f;  // degrees
-};
-
-CropGeometry GeometryOf(const ConverterValues& values);
-CropGeometry GeometryOf(const ProjectionJob& job);
-
 // The source position that output sample (row i, column j) is taken from.
-SourcePoint SourceOf(const CropGeometry& geometry, double i, double j);
+SourcePoint SourceOf(const ConversionParameters& geometry, double i, double j);
 
 struct CropOverlay {
   // Source positions of output samples (0, 0), (0, W-1), (H-1, W-1) and
@@ -47,7 +33,7 @@ struct CropOverlay {
   SourcePoint centre;      // the centre of rotation
 };
 
-CropOverlay OverlayOf(const CropGeometry& geometry);
+CropOverlay OverlayOf(const ConversionParameters& geometry);
 
 struct CropWindow {
   std::int32_t left = 0;  // inclusive
@@ -59,7 +45,9 @@ struct CropWindow {
 
 // The crop window, in the geometry's rotated frame, that has the samples
 // nearest to `a` and `b` at opposite corners and includes both.
-CropWindow CropFromPoints(const CropGeometry& geometry, SourcePoint a, SourcePoint b);
+CropWindow CropFromPoints(const ConversionParameters& geometry, SourcePoint a, SourcePoint b);
 
 // The nearest whole number, held to the 32-bit range; NaN gives 0.
 std::int32_t NearestInt32(double value);
+
+}  // namespace projconv

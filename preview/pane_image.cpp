@@ -1,9 +1,11 @@
-#include "pane_image.h"
+#include "preview/pane_image.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "sample_math.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
 
 namespace {
 
@@ -86,3 +88,5 @@ PaneImage MakePaneImage(int width, int height, const std::function<double(std::u
                          [&](float v) { return GrayLevel(v, pane.window); });
   return pane;
 }
+
+}  // namespace projconv

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+namespace projconv {
+
 // Values from `low` (black) to `high` (white); beyond them the grey saturates.
 struct DisplayWindow {
   double low = 0.0;
@@ -45,3 +47,5 @@ std::uint8_t GrayLevel(double value, const DisplayWindow& window);
 // with maxSide 0 it shows every sample.
 PaneImage MakePaneImage(int width, int height, const std::function<double(std::uint64_t)>& value,
                         int maxSide);
+
+}  // namespace projconv

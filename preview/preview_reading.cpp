@@ -1,12 +1,14 @@
-#include "preview_reading.h"
+#include "preview/preview_reading.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "control_ids.h"
-#include "converter_exchange.h"
-#include "data_exchange.h"
+#include "form/control_ids.h"
+#include "form/converter_exchange.h"
+#include "form/data_exchange.h"
+
+namespace projconv {
 
 namespace {
 
@@ -97,7 +99,7 @@ PreviewReading ReadPreviewValues(ControlTexts texts, const ConverterValues& memb
     refused.push_back({failure.controlId, FieldName(failure.controlId) + ": " + failure.message});
     texts.SetText(failure.controlId, AcceptedText(failure.kind));
   }
-  const bool floatSamples = reading.values.sampleType == 1;
+  const bool floatSamples = reading.values.sampleType == SampleType::Float32;
   for (FieldProblem& problem : refused) {
     if (IsOneOf(problem.controlId, kIgnoredFields)) continue;
     if (problem.controlId == kIdcScaleEdit && !floatSamples) continue;
@@ -105,3 +107,5 @@ PreviewReading ReadPreviewValues(ControlTexts texts, const ConverterValues& memb
   }
   return reading;
 }
+
+}  // namespace projconv

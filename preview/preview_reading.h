@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "control_texts.h"
-#include "converter_values.h"
+#include "preview/control_texts.h"
+#include "form/converter_values.h"
+
+namespace projconv {
 
 // A field whose text the exchange refuses, and a short line saying which and
 // why: "Angle: Please enter a number between -180 and 180."
@@ -42,3 +44,5 @@ PreviewReading ReadPreviewValues(ControlTexts texts, const ConverterValues& memb
 
 // The short name the preview gives a field in its messages.
 std::string FieldName(int controlId);
+
+}  // namespace projconv

@@ -1,12 +1,14 @@
-#include "preview_renderer.h"
+#include "preview/preview_renderer.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <new>
 
-#include "posix_file.h"
-#include "raw_samples.h"
+#include "engine/posix_file.h"
+#include "preview/raw_samples.h"
+
+namespace projconv {
 
 namespace {
 
@@ -15,6 +17,21 @@ namespace {
 constexpr std::uint64_t kMostPreviewSamples = std::uint64_t(1) << 31;
 
 constexpr char kNoMemory[] = "Not enough memory for the preview";
+
+// The most the buffers of the preview's conversion may take. The batch's
+// buffers follow the typed sizes, not the file: without a cap, a typo of a
+// size would have the preview take gigabytes for a file of kilobytes.
+constexpr std::uint64_t kMostPreviewBufferBytes = std::uint64_t(768) << 20;
+
+// The batch's buffers for these sizes: H + 5N 16-bit and as many float
+// elements, and the output image.
+std::uint64_t BufferBytes(const ProjectionJob& job) {
+  constexpr std::uint64_t kBeyondAnyCap = std::uint64_t(1) << 50;  // keeps the sums exact
+  const std::uint64_t n = std::uint64_t(job.inSizeX) * std::uint64_t(job.inSizeY);
+  const std::uint64_t out = std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY);
+  if (n > kBeyondAnyCap || out > kBeyondAnyCap) return kBeyondAnyCap;
+  return 6 * (std::uint64_t(job.headerLen) + 5 * n) + 2 * out;
+}
 
 std::string Sized(std::uint64_t bytes) {
   return std::to_string(bytes) + " bytes";
@@ -28,6 +45,16 @@ std::string NotOpenedReason(const std::string& name, int error) {
 std::string NotReadReason(const std::string& name, int error) {
   if (error == 0) return name + " is empty";
   return name + " cannot be read: " + DescribeError(error);
+}
+
+// Why a batch would read nothing of any input: the fields that make header
+// plus image 0 bytes long. Nothing when it reads something.
+std::optional<std::string> NothingToRead(const ProjectionJob& job) {
+  if (InputReadLength(job).value_or(1) != 0) return std::nullopt;
+  const std::string zero = job.inSizeX == 0 && job.inSizeY == 0 ? "Input width and height are 0"
+                           : job.inSizeX == 0                   ? "Input width is 0"
+                                                                : "Input height is 0";
+  return zero + " and there is no file header: a batch reads nothing of the input";
 }
 
 }  // namespace
@@ -72,6 +99,11 @@ bool PreviewRenderer::ReadFirstInput(PreviewPicture& picture) {
     return false;
   }
   picture.inputName = *name;
+  if (std::optional<std::string> why = NothingToRead(job_)) {
+    picture.inputFault = PreviewFault::Parameters;
+    picture.inputReason = std::move(*why);
+    return false;
+  }
 
   FileKey key{*name, job_.headerLen, job_.sampleType, job_.inSizeX, job_.inSizeY};
   struct stat info {};
@@ -101,6 +133,10 @@ bool PreviewRenderer::ReadFirstInput(PreviewPicture& picture) {
     case InputBytes::Status::NotOpened:
       picture.inputFault = PreviewFault::File;
       picture.inputReason = NotOpenedReason(*name, bytes_.error);
+      return false;
+    case InputBytes::Status::NotAFile:
+      picture.inputFault = PreviewFault::File;
+      picture.inputReason = *name + " is not a regular file; the preview reads only files";
       return false;
     case InputBytes::Status::NotRead:
       picture.inputFault = PreviewFault::File;
@@ -135,10 +171,19 @@ void PreviewRenderer::RenderInput(PreviewPicture& picture) {
 }
 
 void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
-  if (std::optional<std::string> refusal = ConvertFirstImage(job_, bytes_.bytes)) {
-    const bool memory = *refusal == "Memory allocation problem";
+  if (job_.inSizeX >= 0 && job_.inSizeY >= 0 && job_.headerLen >= 0 && job_.outSizeX >= 0 &&
+      job_.outSizeY >= 0 && BufferBytes(job_) > kMostPreviewBufferBytes) {
+    picture.outputFault = PreviewFault::Memory;
+    picture.outputReason = "The conversion of images this large would take " +
+                           std::to_string(BufferBytes(job_) >> 20) +
+                           " MiB; the preview converts up to " +
+                           std::to_string(kMostPreviewBufferBytes >> 20) + " MiB";
+    return;
+  }
+  if (std::optional<Refusal> refusal = ConvertFirstImage(job_, bytes_.bytes)) {
+    const bool memory = refusal->kind == RefusalKind::Memory;
     picture.outputFault = memory ? PreviewFault::Memory : PreviewFault::Parameters;
-    picture.outputReason = std::move(*refusal);
+    picture.outputReason = std::move(refusal->message);
     return;
   }
   const std::uint64_t count = std::uint64_t(job_.outSizeX) * std::uint64_t(job_.outSizeY);
@@ -169,3 +214,5 @@ void PreviewRenderer::ReleaseBuffers() {
   job_.floatBuffer.Release();
   job_.outBuffer.Release();
 }
+
+}  // namespace projconv

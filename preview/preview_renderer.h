@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "pane_image.h"
-#include "projection_job.h"
-#include "single_image.h"
+#include "preview/pane_image.h"
+#include "engine/projection_job.h"
+#include "engine/single_image.h"
+
+namespace projconv {
 
 // Why a part has no picture.
 enum class PreviewFault {
@@ -55,14 +57,19 @@ class PreviewRenderer {
   // The file as last read, and the fields that decide how much of it.
   struct FileKey {
     std::string name;
-    std::int32_t headerLen = 0, sampleType = 0, inSizeX = 0, inSizeY = 0;
+    std::int32_t headerLen = 0;
+    SampleType sampleType{};
+    std::int32_t inSizeX = 0, inSizeY = 0;
     std::uint64_t device = 0, inode = 0, size = 0;
     std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
     bool operator==(const FileKey&) const = default;
   };
   // The fields that decide how the bytes read are decoded.
   struct DecodeKey {
-    std::int32_t headerLen = 0, sampleType = 0, byteOrder = 0, signedness = 0;
+    std::int32_t headerLen = 0;
+    SampleType sampleType{};
+    ByteOrder byteOrder{};
+    Signedness signedness{};
     std::int32_t inSizeX = 0, inSizeY = 0;
     bool operator==(const DecodeKey&) const = default;
   };
@@ -79,3 +86,5 @@ class PreviewRenderer {
   std::optional<DecodeKey> decodeKey_;
   std::optional<PaneImage> inputImage_;
 };
+
+}  // namespace projconv

@@ -1,10 +1,11 @@
-#include "preview_service.h"
+#include "preview/preview_service.h"
 
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "job_values.h"
+
+namespace projconv {
 
 PreviewService::PreviewService(Delivery deliver, int maxSide)
     : deliver_(std::move(deliver)), renderer_(maxSide), thread_([this] { Run(); }) {}
@@ -38,7 +39,7 @@ void PreviewService::Run() {
       pending_.reset();
     }
     ProjectionJob& job = renderer_.job();
-    CopyValuesIntoJob(next.second.values, job);
+    job.SetParameters(next.second.values);
     job.workerThreads = next.second.workerThreads;
     PreviewPicture picture;
     try {
@@ -52,3 +53,5 @@ void PreviewService::Run() {
     deliver_(next.first, std::move(picture));
   }
 }
+
+}  // namespace projconv

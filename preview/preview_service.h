@@ -11,8 +11,10 @@
 #include <optional>
 #include <thread>
 
-#include "converter_values.h"
-#include "preview_renderer.h"
+#include "form/converter_values.h"
+#include "preview/preview_renderer.h"
+
+namespace projconv {
 
 struct PreviewRequest {
   ConverterValues values;          // filled into the preview's own job as Convert fills a batch's
@@ -46,3 +48,5 @@ class PreviewService {
   bool stopping_ = false;
   std::thread thread_;  // last, so that everything it uses exists before it starts
 };
+
+}  // namespace projconv

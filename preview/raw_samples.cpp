@@ -1,14 +1,16 @@
-#include "raw_samples.h"
+#include "preview/raw_samples.h"
 
 #include <cstring>
 
+namespace projconv {
+
 RawSamples::RawSamples(std::span<const unsigned char> bytes, std::int32_t headerLen,
-                       std::int32_t sampleType, std::int32_t byteOrder, std::int32_t signedness)
+                       SampleType sampleType, ByteOrder byteOrder, Signedness signedness)
     : bytes_(bytes),
       header_(headerLen > 0 ? std::uint64_t(headerLen) : 0),
-      float_(sampleType == 1),
-      bigEndian_(byteOrder == 1),
-      unsigned_(signedness == 1) {}
+      float_(sampleType == SampleType::Float32),
+      bigEndian_(byteOrder == ByteOrder::BigEndian),
+      unsigned_(signedness == Signedness::Unsigned) {}
 
 double RawSamples::operator()(std::uint64_t k) const {
   return float_ ? FloatAt(header_ + 4 * k) : Int16At(header_ + 2 * k);
@@ -32,3 +34,5 @@ double RawSamples::FloatAt(std::uint64_t at) const {
   std::memcpy(&value, &bits, sizeof value);
   return value;
 }
+
+}  // namespace projconv

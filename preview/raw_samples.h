@@ -9,10 +9,14 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/conversion_parameters.h"
+
+namespace projconv {
+
 class RawSamples {
  public:
-  RawSamples(std::span<const unsigned char> bytes, std::int32_t headerLen, std::int32_t sampleType,
-             std::int32_t byteOrder, std::int32_t signedness);
+  RawSamples(std::span<const unsigned char> bytes, std::int32_t headerLen, SampleType sampleType,
+             ByteOrder byteOrder, Signedness signedness);
 
   // Sample k after the header. A sample the bytes do not reach (a short
   // file) reads as 0, as it does in the first image of a batch.
@@ -28,3 +32,5 @@ class RawSamples {
   bool bigEndian_;
   bool unsigned_;
 };
+
+}  // namespace projconv

@@ -1,4 +1,4 @@
-#include "sequence_forecast.h"
+#include "preview/sequence_forecast.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "name_pattern.h"
-#include "sample_math.h"
+#include "engine/name_pattern.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
 
 SequenceCount CountConsecutiveInputs(const std::string& folder, const std::string& format,
                                      std::int32_t start, std::int64_t cap,
@@ -89,3 +91,5 @@ std::string ForecastText(std::int64_t done, const std::optional<SequenceCount>& 
   const std::string left = DurationText(double(total->files - done) / rate);
   return of + ", " + (total->capped ? "at least " : "") + left + " left";
 }
+
+}  // namespace projconv

@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+namespace projconv {
+
 // Counting stops here; a longer sequence is shown as "at least".
 inline constexpr std::int64_t kForecastCap = 100000;
 
@@ -65,3 +67,5 @@ std::string ForecastText(std::int64_t done, const std::optional<SequenceCount>& 
 
 // "0:05", "12:34", "1:02:03"; fractions of a second round up.
 std::string DurationText(double seconds);
+
+}  // namespace projconv

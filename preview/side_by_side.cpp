@@ -1,10 +1,12 @@
-#include "side_by_side.h"
+#include "preview/side_by_side.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "sample_math.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
 
 namespace {
 
@@ -115,3 +117,5 @@ RgbImage SideBySide(const PaneImage& input, const CropOverlay& overlay, const Pa
   DrawOverlay(image, input, overlay);
   return image;
 }
+
+}  // namespace projconv

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "crop_overlay.h"
-#include "pane_image.h"
+#include "preview/crop_overlay.h"
+#include "preview/pane_image.h"
+
+namespace projconv {
 
 struct Rgb {
   std::uint8_t r = 0, g = 0, b = 0;
@@ -47,3 +49,5 @@ RgbImage SideBySide(const PaneImage& input, const CropOverlay& overlay, const Pa
 // at (0, 0) and clipped to it; lines grow thicker on large pictures to stay
 // visible.
 void DrawOverlay(RgbImage& image, const PaneImage& input, const CropOverlay& overlay);
+
+}  // namespace projconv

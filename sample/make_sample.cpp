@@ -13,7 +13,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "write_sample.h"
+#include "sample/write_sample.h"
+
+namespace projconv {
 
 namespace {
 
@@ -27,7 +29,10 @@ void PrintUsage(std::ostream& out) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     PrintUsage(std::cout);
     return 0;

@@ -1,10 +1,12 @@
-#include "phantom.h"
+#include "sample/phantom.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "sample_layout.h"
-#include "sample_math.h"
+#include "sample/sample_layout.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
 
 namespace sample {
 
@@ -96,3 +98,5 @@ std::vector<std::int16_t> RenderProjection(double angleDegrees) {
 }
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace projconv {
+
 namespace sample {
 
 // One solid of the phantom: an ellipsoid whose y semi-axis stays vertical,
@@ -24,3 +26,5 @@ const std::vector<Ellipsoid>& Phantom();
 std::vector<std::int16_t> RenderProjection(double angleDegrees);
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -1,8 +1,10 @@
-#include "projection_file.h"
+#include "sample/projection_file.h"
 
 #include <cstdio>
 
-#include "sample_layout.h"
+#include "sample/sample_layout.h"
+
+namespace projconv {
 
 namespace sample {
 
@@ -37,3 +39,5 @@ std::string EncodeProjection(const std::string& header, const std::vector<std::i
 }
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace projconv {
+
 namespace sample {
 
 // The name of projection `index`: raw.0000, raw.0001, ...
@@ -19,3 +21,5 @@ std::string ProjectionHeader(int index, double angleDegrees);
 std::string EncodeProjection(const std::string& header, const std::vector<std::int16_t>& samples);
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace projconv {
+
 // The shape of the built-in sample sequence: what projconv-sample writes and
 // what its settings file tells the converter to expect.
 namespace sample {
@@ -35,3 +37,5 @@ inline constexpr char kOutFolder[] = "out";
 inline constexpr char kSettingsName[] = "sample.ini";
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -1,14 +1,16 @@
-#include "write_sample.h"
+#include "sample/write_sample.h"
 
 #include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
 
-#include "phantom.h"
-#include "projection_file.h"
-#include "sample_layout.h"
-#include "settings_file.h"
+#include "sample/phantom.h"
+#include "sample/projection_file.h"
+#include "sample/sample_layout.h"
+#include "sample/sample_settings.h"
+
+namespace projconv {
 
 namespace fs = std::filesystem;
 
@@ -84,3 +86,5 @@ SampleResult WriteSample(const fs::path& folder) {
 }
 
 }  // namespace sample
+
+}  // namespace projconv

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+namespace projconv {
+
 namespace sample {
 
 struct SampleResult {
@@ -18,3 +20,5 @@ struct SampleResult {
 SampleResult WriteSample(const std::filesystem::path& folder);
 
 }  // namespace sample
+
+}  // namespace projconv

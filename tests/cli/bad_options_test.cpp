@@ -6,9 +6,11 @@
 
 #include <QCoreApplication>
 
-#include "batch_process.h"
-#include "exit_codes.h"
-#include "qt_printing.h"
+#include "cli/exit_codes.h"
+#include "tests/cli/batch_process.h"
+#include "tests/settings/qt_printing.h"
+
+namespace projconv {
 
 namespace {
 
@@ -90,7 +92,7 @@ TEST(BadOptions, ControlCharactersInNamesReachTheTerminalEscaped) {
   const BatchSandbox sandbox;
   const BatchSandbox::Run run =
       sandbox.RunBatch(sandbox.GoodOptions() + QStringList{"--in-format", "\x1b[2Jraw.%04i"});
-  EXPECT_EQ(run.exitCode, kExitConverted);
+  EXPECT_EQ(run.exitCode, kExitNoInput);  // no such input: nothing is converted
   EXPECT_FALSE(run.errors.contains(QChar(0x1b))) << run.errors.toStdString();
   EXPECT_TRUE(run.errors.contains("\\x1b[2Jraw.0000   can not be opened"))
       << run.errors.toStdString();
@@ -98,7 +100,10 @@ TEST(BadOptions, ControlCharactersInNamesReachTheTerminalEscaped) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   QCoreApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

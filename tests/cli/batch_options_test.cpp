@@ -1,19 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <functional>
 
-#include "batch_options.h"
-#include "exit_codes.h"
-#include "qt_printing.h"
+#include "cli/batch_options.h"
+#include "cli/exit_codes.h"
+#include "settings/settings_keys.h"
+#include "tests/settings/qt_printing.h"
+#include "tests/support/parameter_printing.h"
+
+namespace projconv {
 
 namespace {
 
 // A base unlike the defaults in every member, so that an override that sets
 // the default value, or the wrong member, shows.
-ConverterSettings Base() {
-  ConverterSettings s;
+ConversionParameters Base() {
+  ConversionParameters s = FirstRunSettings();
   s.inFolder = s.outFolder = s.inFormat = s.outFormat = "base";
-  s.headerLen = s.startNumber = s.sampleType = s.byteOrder = s.signedness = 9;
+  s.headerLen = s.startNumber = 9;
+  s.sampleType = SampleType(9);
+  s.byteOrder = ByteOrder(9);
+  s.signedness = Signedness(9);
   s.inSizeX = s.inSizeY = s.outSizeX = s.outSizeY = 9;
   s.cropLeft = s.cropTop = s.cropRight = s.cropBottom = s.rotCentreX = s.rotCentreY = 9;
   s.angle = s.scale = 9.0f;
@@ -22,11 +31,11 @@ ConverterSettings Base() {
 
 struct GoodCase {
   QStringList arguments;
-  std::function<void(ConverterSettings&)> expect;  // applied to Base()
+  std::function<void(ConversionParameters&)> expect;  // applied to Base()
 };
 
 const GoodCase kGoodCases[] = {
-    {{}, [](ConverterSettings&) {}},
+    {{}, [](ConversionParameters&) {}},
     {{"--in-folder", "/scans/a b,c"}, [](auto& s) { s.inFolder = "/scans/a b,c"; }},
     {{"--out-folder=/out"}, [](auto& s) { s.outFolder = "/out"; }},
     {{"--in-format", "p%03d", "--out-format", "q%i"},
@@ -35,12 +44,12 @@ const GoodCase kGoodCases[] = {
     {{"--start", "1", "--start", "2147483647"}, [](auto& s) { s.startNumber = 2147483647; }},
     {{"--header-len", "-2147483648"}, [](auto& s) { s.headerLen = -2147483647 - 1; }},
     {{"--header-len", "+7"}, [](auto& s) { s.headerLen = 7; }},
-    {{"--type", "int16"}, [](auto& s) { s.sampleType = 0; }},
-    {{"--type", "float32"}, [](auto& s) { s.sampleType = 1; }},
-    {{"--byte-order", "little"}, [](auto& s) { s.byteOrder = 0; }},
-    {{"--byte-order", "big"}, [](auto& s) { s.byteOrder = 1; }},
-    {{"--signed"}, [](auto& s) { s.signedness = 0; }},
-    {{"--unsigned"}, [](auto& s) { s.signedness = 1; }},
+    {{"--type", "int16"}, [](auto& s) { s.sampleType = SampleType::Integer16; }},
+    {{"--type", "float32"}, [](auto& s) { s.sampleType = SampleType::Float32; }},
+    {{"--byte-order", "little"}, [](auto& s) { s.byteOrder = ByteOrder::LittleEndian; }},
+    {{"--byte-order", "big"}, [](auto& s) { s.byteOrder = ByteOrder::BigEndian; }},
+    {{"--signed"}, [](auto& s) { s.signedness = Signedness::Signed; }},
+    {{"--unsigned"}, [](auto& s) { s.signedness = Signedness::Unsigned; }},
     {{"--in-size", "640x480"}, [](auto& s) { s.inSizeX = 640, s.inSizeY = 480; }},
     {{"--out-size", "1x-2"}, [](auto& s) { s.outSizeX = 1, s.outSizeY = -2; }},
     {{"--crop", "-5,0,100,200"},
@@ -48,12 +57,12 @@ const GoodCase kGoodCases[] = {
     {{"--centre", "10,-20"}, [](auto& s) { s.rotCentreX = 10, s.rotCentreY = -20; }},
     {{"--angle", "-12.5"}, [](auto& s) { s.angle = -12.5f; }},
     {{"--angle", "0.1"}, [](auto& s) { s.angle = 0.1f; }},
-    // Rounded to double first, then to float: the text lies just above the
-    // midpoint between two floats, but its double is the midpoint itself.
+    // Rounded once, straight to float, as the dialog reads it: the text lies
+    // just above the midpoint between two floats (its double is the midpoint
+    // itself, which would round down).
     {{"--angle", "1.00000005960464477539062500001"},
-     [](auto& s) { s.angle = static_cast<float>(1.000000059604644775390625); }},
+     [](auto& s) { s.angle = std::nextafter(1.0f, 2.0f); }},
     {{"--scale", "+2.5e0"}, [](auto& s) { s.scale = 2.5f; }},
-    {{"--scale", "1e-50"}, [](auto& s) { s.scale = 0.0f; }},
 };
 
 TEST(BatchOptions, GoodValuesOverrideTheirParameters) {
@@ -62,9 +71,9 @@ TEST(BatchOptions, GoodValuesOverrideTheirParameters) {
     const ParsedArguments parsed = ParseBatchArguments(QStringList{"projconv-batch"} + c.arguments);
     const auto* options = std::get_if<BatchOptions>(&parsed);
     ASSERT_NE(options, nullptr) << line.toStdString();
-    ConverterSettings actual = Base();
+    ConversionParameters actual = Base();
     options->ApplyOverrides(actual);
-    ConverterSettings expected = Base();
+    ConversionParameters expected = Base();
     c.expect(expected);
     EXPECT_EQ(actual, expected) << line.toStdString();
     EXPECT_EQ(options->source, SettingsSource::DesktopFile);
@@ -118,6 +127,7 @@ const BadCase kBadCases[] = {
     {{"--angle", "1e400"}, "--angle"},
     {{"--angle", "12deg"}, "--angle"},
     {{"--angle", "0x1p3"}, "--angle"},
+    {{"--scale", "1e-50"}, "--scale"},  // not 0: a nonzero text that vanishes is a slip
     {{"--scale", ""}, "--scale"},
     {{"--in-folder", ""}, "--in-folder"},
     {{"--settings", ""}, "--settings"},
@@ -166,12 +176,18 @@ TEST(BatchOptions, HelpDocumentsEveryOption) {
 }
 
 TEST(ExitCodes, FollowHowTheBatchEnded) {
-  EXPECT_EQ(ExitCodeFor(BatchEnd::InputMissing), 0);
-  EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotOpened), 1);
-  EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotRead), 1);
-  EXPECT_EQ(ExitCodeFor(BatchEnd::OutputNotWritten), 1);
-  EXPECT_EQ(ExitCodeFor(BatchEnd::Refused), 2);
-  EXPECT_EQ(ExitCodeFor(BatchEnd::Stopped), 130);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::InputMissing, 1), 0);
+  EXPECT_EQ(ExitCodeFor(BatchEnd::InputMissing, 0), 3);  // not even the first input
+  for (const std::int64_t written : {0, 1}) {
+    SCOPED_TRACE(written);
+    EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotOpened, written), 1);
+    EXPECT_EQ(ExitCodeFor(BatchEnd::InputNotRead, written), 1);
+    EXPECT_EQ(ExitCodeFor(BatchEnd::OutputNotWritten, written), 1);
+    EXPECT_EQ(ExitCodeFor(BatchEnd::Refused, written), 2);
+    EXPECT_EQ(ExitCodeFor(BatchEnd::Stopped, written), 130);
+  }
 }
 
 }  // namespace
+
+}  // namespace projconv

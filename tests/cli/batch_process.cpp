@@ -1,8 +1,10 @@
-#include "batch_process.h"
+#include "tests/cli/batch_process.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+
+namespace projconv {
 
 BatchSandbox::BatchSandbox() {
   for (const char* folder : {"in", "out", "config", "home"}) QDir(root_.path()).mkpath(folder);
@@ -59,3 +61,5 @@ BatchSandbox::Run BatchSandbox::RunBatch(const QStringList& arguments) const {
   run.errors = QString::fromUtf8(process.readAllStandardError());
   return run;
 }
+
+}  // namespace projconv

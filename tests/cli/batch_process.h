@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+namespace projconv {
+
 // A folder where projconv-batch can run on its own: "in" with a small valid
 // sequence (two 8 x 8 little-endian 16-bit images, raw.0000 and raw.0001),
 // an empty "out", and its own configuration and home folders, so that no run
@@ -33,3 +35,5 @@ class BatchSandbox {
  private:
   QTemporaryDir root_;
 };
+
+}  // namespace projconv

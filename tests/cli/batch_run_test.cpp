@@ -13,9 +13,13 @@
 #include <QTemporaryDir>
 #include <cstring>
 
-#include "projection_job.h"
-#include "qt_printing.h"
-#include "settings_file.h"
+#include "cli/exit_codes.h"
+#include "engine/projection_job.h"
+#include "settings/settings_file.h"
+#include "settings/settings_keys.h"
+#include "tests/settings/qt_printing.h"
+
+namespace projconv {
 
 namespace {
 
@@ -47,14 +51,14 @@ QByteArray FloatBytes(qsizetype samples, std::uint32_t seed) {
 
 // A 16-bit sequence: big-endian unsigned samples behind a 7-byte header,
 // rotated, cropped and resized; numbered from 3.
-ConverterSettings RotatedSequence() {
-  ConverterSettings s;
+ConversionParameters RotatedSequence() {
+  ConversionParameters s = FirstRunSettings();
   s.inFormat = "in.%03d";
   s.outFormat = "out_%02i.raw";
   s.startNumber = 3;
   s.headerLen = 7;
-  s.byteOrder = 1;
-  s.signedness = 1;
+  s.byteOrder = ByteOrder::BigEndian;
+  s.signedness = Signedness::Unsigned;
   s.inSizeX = 40;
   s.inSizeY = 30;
   s.outSizeX = 24;
@@ -70,9 +74,9 @@ ConverterSettings RotatedSequence() {
 }
 
 // A float sequence copied straight through the direct path with a scale.
-ConverterSettings ScaledFloatSequence() {
-  ConverterSettings s;
-  s.sampleType = 1;
+ConversionParameters ScaledFloatSequence() {
+  ConversionParameters s = FirstRunSettings();
+  s.sampleType = SampleType::Float32;
   s.headerLen = 4;
   s.inSizeX = s.outSizeX = s.cropRight = 32;
   s.inSizeY = s.outSizeY = s.cropBottom = 24;
@@ -97,18 +101,18 @@ class BatchRunTest : public ::testing::Test {
   }
 
   // Writes `count` input files for `s`, from its start number on.
-  void WriteInputs(const ConverterSettings& s, int count) const {
+  void WriteInputs(const ConversionParameters& s, int count) const {
     const qsizetype samples = qsizetype(s.inSizeX) * s.inSizeY;
     for (int k = 0; k < count; ++k) {
       const auto seed = static_cast<std::uint32_t>(k + 1);
-      const QByteArray body =
-          s.sampleType == 1 ? FloatBytes(samples, seed) : NoiseBytes(2 * samples, seed);
+      const QByteArray body = s.sampleType == SampleType::Float32 ? FloatBytes(samples, seed)
+                                                                  : NoiseBytes(2 * samples, seed);
       WriteFile(InputPath(s, s.startNumber + k), NoiseBytes(s.headerLen, 99) + body);
     }
   }
 
-  QString InputPath(const ConverterSettings& s, int number) const {
-    return QDir(Folder("in")).filePath(QString::asprintf(s.inFormat.toUtf8().constData(), number));
+  QString InputPath(const ConversionParameters& s, int number) const {
+    return QDir(Folder("in")).filePath(QString::asprintf(s.inFormat.c_str(), number));
   }
 
   static void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -118,38 +122,18 @@ class BatchRunTest : public ::testing::Test {
   }
 
   // The sequence's folders made to point into this test's folders.
-  ConverterSettings Here(ConverterSettings s) const {
-    s.inFolder = Folder("in");
-    s.outFolder = Folder("out");
+  ConversionParameters Here(ConversionParameters s) const {
+    s.inFolder = Folder("in").toStdString();
+    s.outFolder = Folder("out").toStdString();
     return s;
   }
 
-  // The engine run in this process on `s`, writing to "expected". The job is
-  // filled here by name, independently of the program's own copying.
-  void RunEngine(const ConverterSettings& s) const {
+  // The engine run in this process on `s`, writing to "expected".
+  void RunEngine(const ConversionParameters& s) const {
     ProjectionJob job;
+    job.SetParameters(s);
     job.inFolder = Folder("in").toStdString();
     job.outFolder = Folder("expected").toStdString();
-    job.inFormat = s.inFormat.toStdString();
-    job.outFormat = s.outFormat.toStdString();
-    job.startNumber = s.startNumber;
-    job.headerLen = s.headerLen;
-    job.sampleType = s.sampleType;
-    job.byteOrder = s.byteOrder;
-    job.signedness = s.signedness;
-    job.inSizeX = s.inSizeX;
-    job.inSizeY = s.inSizeY;
-    job.outSizeX = s.outSizeX;
-    job.outSizeY = s.outSizeY;
-    job.cropLeft = s.cropLeft;
-    job.cropTop = s.cropTop;
-    job.cropRight = s.cropRight;
-    job.cropBottom = s.cropBottom;
-    job.rotCentreX = s.rotCentreX;
-    job.rotCentreY = s.rotCentreY;
-    job.angle = s.angle;
-    job.scale = s.scale;
-    cancelRequested.store(0);
     ASSERT_EQ(job.RunBatchWithResult().end, BatchEnd::InputMissing);
   }
 
@@ -166,27 +150,27 @@ class BatchRunTest : public ::testing::Test {
   }
 
   // Command-line options that describe `s` completely.
-  static QStringList OptionsFor(const ConverterSettings& s) {
+  static QStringList OptionsFor(const ConversionParameters& s) {
     const auto pair = [](int a, int b, char separator) {
       return QStringLiteral("%1%2%3").arg(a).arg(QChar(separator)).arg(b);
     };
     return {"--in-folder",
-            s.inFolder,
+            QString::fromStdString(s.inFolder),
             "--out-folder",
-            s.outFolder,
+            QString::fromStdString(s.outFolder),
             "--in-format",
-            s.inFormat,
+            QString::fromStdString(s.inFormat),
             "--out-format",
-            s.outFormat,
+            QString::fromStdString(s.outFormat),
             "--start",
             QString::number(s.startNumber),
             "--header-len",
             QString::number(s.headerLen),
             "--type",
-            s.sampleType == 1 ? "float32" : "int16",
+            s.sampleType == SampleType::Float32 ? "float32" : "int16",
             "--byte-order",
-            s.byteOrder == 1 ? "big" : "little",
-            s.signedness == 1 ? "--unsigned" : "--signed",
+            s.byteOrder == ByteOrder::BigEndian ? "big" : "little",
+            s.signedness == Signedness::Unsigned ? "--unsigned" : "--signed",
             "--in-size",
             pair(s.inSizeX, s.inSizeY, 'x'),
             "--out-size",
@@ -201,7 +185,7 @@ class BatchRunTest : public ::testing::Test {
             QString::number(s.scale, 'g', 9)};
   }
 
-  QString WriteSettingsFile(const QString& path, const ConverterSettings& s) const {
+  QString WriteSettingsFile(const QString& path, const ConversionParameters& s) const {
     QSettings store(path, QSettings::IniFormat);
     EXPECT_TRUE(SaveSettings(store, s));
     return path;
@@ -233,7 +217,7 @@ class BatchRunTest : public ::testing::Test {
 };
 
 TEST_F(BatchRunTest, ConvertsFromOptionsAsTheEngineDoes) {
-  const ConverterSettings s = Here(RotatedSequence());
+  const ConversionParameters s = Here(RotatedSequence());
   WriteInputs(s, 4);
   RunEngine(s);
   const Outcome run = RunBatch(QStringList{"--defaults"} + OptionsFor(s));
@@ -246,12 +230,12 @@ TEST_F(BatchRunTest, ConvertsFromOptionsAsTheEngineDoes) {
   EXPECT_EQ(lines[0],
             "Info: File  " + InputPath(s, 7) + "   can not be opened. Converting is finished");
   EXPECT_TRUE(lines[1].contains("4 files written")) << lines[1].toStdString();
-  EXPECT_TRUE(lines[1].endsWith(s.outFolder)) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(QString::fromStdString(s.outFolder))) << lines[1].toStdString();
   EXPECT_FALSE(run.errors.contains('\r'));
 }
 
 TEST_F(BatchRunTest, ConvertsFromASettingsFile) {
-  const ConverterSettings s = Here(ScaledFloatSequence());
+  const ConversionParameters s = Here(ScaledFloatSequence());
   WriteInputs(s, 3);
   RunEngine(s);
   const QString file = WriteSettingsFile(QDir(Folder("home")).filePath("float.ini"), s);
@@ -262,27 +246,27 @@ TEST_F(BatchRunTest, ConvertsFromASettingsFile) {
 }
 
 TEST_F(BatchRunTest, OptionsOverrideTheSettingsFile) {
-  const ConverterSettings s = Here(RotatedSequence());
+  const ConversionParameters s = Here(RotatedSequence());
   WriteInputs(s, 2);
   RunEngine(s);
-  ConverterSettings stale = s;
+  ConversionParameters stale = s;
   stale.angle = -3.0f;
   stale.outFolder = "/nonexistent";
   const QString file = WriteSettingsFile(QDir(Folder("home")).filePath("stale.ini"), stale);
-  const Outcome run =
-      RunBatch({"--settings", file, "--angle", "12.5", "--out-folder", s.outFolder});
+  const Outcome run = RunBatch(
+      {"--settings", file, "--angle", "12.5", "--out-folder", QString::fromStdString(s.outFolder)});
   EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
   ExpectOutputsAsTheEngine(2);
 }
 
 TEST_F(BatchRunTest, TakesTheDesktopSettingsUnlessToldToUseTheDefaults) {
-  const ConverterSettings s = Here(RotatedSequence());
+  const ConversionParameters s = Here(RotatedSequence());
   WriteInputs(s, 2);
   RunEngine(s);
   WriteSettingsFile(DesktopFile(), s);
 
   const Outcome defaults = RunBatch({"--defaults"});
-  EXPECT_EQ(defaults.exitCode, 0);
+  EXPECT_EQ(defaults.exitCode, kExitNoInput);
   EXPECT_TRUE(defaults.errors.contains("File  d:\\data/raw.0000   can not be opened"))
       << defaults.errors.toStdString();
   EXPECT_TRUE(Files("out").isEmpty());
@@ -295,7 +279,7 @@ TEST_F(BatchRunTest, TakesTheDesktopSettingsUnlessToldToUseTheDefaults) {
 // Each case starts from a valid sequence whose second input file is empty;
 // `outputs` is how many files must exist afterwards.
 TEST_F(BatchRunTest, ExitStatusTellsHowTheBatchEnded) {
-  const ConverterSettings s = Here(RotatedSequence());
+  const ConversionParameters s = Here(RotatedSequence());
   const QString badFile = QDir(Folder("home")).filePath("bad.ini");
   const QString typeFile = QDir(Folder("home")).filePath("type.ini");
   WriteFile(badFile, "[Qarmo_Convertor]\nHeaderLen=twelve\n");
@@ -327,9 +311,11 @@ TEST_F(BatchRunTest, ExitStatusTellsHowTheBatchEnded) {
     // A case with a settings file takes only the folders and the input
     // pattern from options, and everything else from the file.
     const bool fromFile = c.arguments.contains("--settings");
-    const QStringList base = fromFile ? QStringList{"--in-folder", s.inFolder,    "--out-folder",
-                                                    s.outFolder,   "--in-format", s.inFormat}
-                                      : OptionsFor(s);
+    const QStringList base = fromFile
+                                 ? QStringList{"--in-folder",  QString::fromStdString(s.inFolder),
+                                               "--out-folder", QString::fromStdString(s.outFolder),
+                                               "--in-format",  QString::fromStdString(s.inFormat)}
+                                 : OptionsFor(s);
     const Outcome run = RunBatch(base + c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains(c.message)) << run.errors.toStdString();
@@ -339,7 +325,7 @@ TEST_F(BatchRunTest, ExitStatusTellsHowTheBatchEnded) {
 
 TEST_F(BatchRunTest, QuietStillTellsWhenNothingWasConverted) {
   const Outcome run = RunBatch({"--defaults", "--quiet", "--in-folder", Folder("in")});
-  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.exitCode, kExitNoInput);
   EXPECT_EQ(run.errors.trimmed(), "Info: File  " + Folder("in") +
                                       "/raw.0000   can not be opened. Converting is finished");
 }
@@ -347,7 +333,7 @@ TEST_F(BatchRunTest, QuietStillTellsWhenNothingWasConverted) {
 TEST_F(BatchRunTest, InterruptFinishesTheImageInProgressThenStops) {
   // A long sequence of one real file and many links to it, rotated so each
   // image takes a moment.
-  ConverterSettings s = Here(RotatedSequence());
+  ConversionParameters s = Here(RotatedSequence());
   s.inSizeX = s.inSizeY = s.outSizeX = s.outSizeY = 256;
   s.cropLeft = s.cropTop = 0;
   s.cropRight = s.cropBottom = 256;
@@ -387,7 +373,10 @@ TEST_F(BatchRunTest, InterruptFinishesTheImageInProgressThenStops) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   QCoreApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -13,10 +13,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "crop_overlay.h"
-#include "forecast_progress.h"
-#include "pane_image.h"
-#include "side_by_side.h"
+#include "preview/crop_overlay.h"
+#include "cli/forecast_progress.h"
+#include "preview/pane_image.h"
+#include "preview/side_by_side.h"
+
+namespace projconv {
 
 namespace {
 
@@ -115,7 +117,7 @@ TEST_F(PreviewOption, DrawsTheInputAndTheBatchsFirstOutputSideBySide) {
 
   // On the left, the crop window starts where the output's first sample
   // comes from.
-  CropGeometry g;
+  ConversionParameters g;
   g.cropLeft = 8, g.cropTop = 8, g.cropRight = 44, g.cropBottom = 36;
   g.outSizeX = kOutWidth, g.outSizeY = kOutHeight;
   g.rotCentreX = 24, g.rotCentreY = 20;
@@ -165,7 +167,10 @@ TEST_F(PreviewOption, ProgressLineCountsTheSequenceUpToItsGap) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   QCoreApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,6 +1,8 @@
-#include "terminal_text.h"
+#include "cli/terminal_text.h"
 
 #include <gtest/gtest.h>
+
+namespace projconv {
 
 namespace {
 
@@ -23,3 +25,5 @@ TEST(TerminalText, SpellsOutWhatWouldDriveATerminal) {
 }
 
 }  // namespace
+
+}  // namespace projconv

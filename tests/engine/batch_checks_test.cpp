@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -132,7 +134,7 @@ TEST_F(CheckTest, UnknownSampleTypeIsRefused) {
   for (std::int32_t sampleType : {2, -1, 7}) {
     SCOPED_TRACE(sampleType);
     Shape(4, 4, 4, 4);
-    job.sampleType = sampleType;
+    job.sampleType = SampleType(sampleType);
     WriteInput(0, Bytes(32, 0x12));
     ExpectRefusedWithError(job, reporter);
     EXPECT_TRUE(folder.List("out").empty());
@@ -147,12 +149,12 @@ TEST_F(CheckTest, NonFiniteScaleIsRefusedForFloatInput) {
     SCOPED_TRACE(scale);
     Shape(4, 4, 4, 4);
     job.scale = scale;
-    job.sampleType = 1;
+    job.sampleType = SampleType::Float32;
     reporter.messages.clear();
     EXPECT_FALSE(job.RunBatch());
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].caption, "Error");
-    job.sampleType = 0;
+    job.sampleType = SampleType::Integer16;
     WriteInput(0, Bytes(32, 0x12));
     EXPECT_TRUE(job.RunBatch());
   }
@@ -213,7 +215,9 @@ TEST_F(CheckTest, PatternsNeedExactlyOneIntegerField) {
                                  "raw.%",
                                  "%5000d",
                                  "%.5000i",
-                                 "%99999999999999999999d"};
+                                 "%99999999999999999999d",
+                                 "%#d",
+                                 "%-+ #0 8d"};
   Shape(4, 4, 4, 4);
   WriteInput(0, Bytes(32, 0x12));
   for (const std::string& pattern : refused) {
@@ -238,7 +242,7 @@ TEST_F(CheckTest, AcceptedPatternsFormatAsPrintfWould) {
   } accepted[] = {
       {"%5.3i", "  000", "  007"},
       {"%%%04i", "%0000", "%0007"},
-      {"%-+ #0 8d", "+0      ", "+7      "},
+      {"%-+ 0 8d", "+0      ", "+7      "},
       {"a%%b%dc%%", "a%b0c%", "a%b7c%"},
   };
   Shape(2, 2, 2, 2);
@@ -263,7 +267,7 @@ TEST_F(CheckTest, RefusedBatchLeavesPreviousBuffersUntouched) {
         j.cropRight = j.cropLeft + j.outSizeX;
       },
       [](ProjectionJob& j) { j.angle = 181.0f; },
-      [](ProjectionJob& j) { j.sampleType = 2; },
+      [](ProjectionJob& j) { j.sampleType = SampleType(2); },
       [](ProjectionJob& j) { j.headerLen = -4; },
       [](ProjectionJob& j) { j.outFormat = "%s"; },
   };
@@ -317,3 +321,5 @@ TEST_F(CheckTest, BatchWithoutReporterRunsSilently) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -99,7 +101,7 @@ TEST_F(BatchTest, NothingToReadEndsAtFirstExistingFile) {
     reporter.messages.clear();
     Shape(0, 0, 2, 2);
     Crop(0, 0, 4, 4);  // not the output's size: no window test
-    job.sampleType = sampleType;
+    job.sampleType = SampleType(sampleType);
     job.startNumber = 3;
     WriteInput(3, Bytes(10, 0x11));
 
@@ -137,7 +139,7 @@ TEST_F(BatchTest, ShortFileKeepsWhatTheLastImageLeftUnread) {
 // Decoding works in place, so what a short file leaves unread was decoded for
 // the previous image and is decoded once more.
 TEST_F(BatchTest, UnreadPartIsDecodedAgain) {
-  job.signedness = 1;
+  job.signedness = Signedness::Unsigned;
   WriteInput(0, LittleEndian16(std::vector<std::uint16_t>(12, 0x8000)));
   WriteInput(1, LittleEndian16(std::vector<std::uint16_t>{0xFFFF}));
 
@@ -151,7 +153,7 @@ TEST_F(BatchTest, UnreadPartIsDecodedAgain) {
 // Likewise float samples are scaled in place on the resampling path.
 TEST_F(BatchTest, UnreadFloatPartIsScaledAgain) {
   Shape(4, 2, 8, 2);  // x steps of 0.5: output column 2m is input column m
-  job.sampleType = 1;
+  job.sampleType = SampleType::Float32;
   job.scale = 2.0f;
   WriteInput(0, FloatBytes(std::vector<float>(8, 3.0f)));
   WriteInput(1, FloatBytes({5.0f}));
@@ -180,7 +182,7 @@ TEST_F(BatchTest, ExistingLongerOutputIsReplacedWhole) {
 TEST_F(BatchTest, InputIsReadBeforeAnOutputOfTheSameNameReplacesIt) {
   job.outFolder = job.inFolder;
   job.outFormat = job.inFormat;
-  job.signedness = 1;
+  job.signedness = Signedness::Unsigned;
   job.outSizeX = 3;
   job.outSizeY = 2;
   Crop(1, 1, 4, 3);
@@ -201,7 +203,7 @@ TEST_F(BatchTest, StopRequestedDuringAnImageEndsAfterItsOutput) {
   WriteInput(0, LittleEndian16(first));
   WriteInput(1, LittleEndian16(ScrambledImage(12, 2)));
   WriteInput(2, LittleEndian16(ScrambledImage(12, 3)));
-  reporter.onProgress = [](std::int32_t) { cancelRequested.store(1); };
+  reporter.onProgress = [this](std::int32_t) { job.RequestStop(); };
 
   const BatchResult result = job.RunBatchWithResult();
   EXPECT_EQ(result.end, BatchEnd::Stopped);
@@ -215,7 +217,7 @@ TEST_F(BatchTest, StopRequestedDuringAnImageEndsAfterItsOutput) {
 
 TEST_F(BatchTest, StopRequestedBeforeStartOpensNothing) {
   folder.MakeFolder("in/raw.0000");  // reading it would end with a message
-  cancelRequested.store(1);
+  job.RequestStop();
 
   const BatchResult result = job.RunBatchWithResult();
   EXPECT_EQ(result.end, BatchEnd::Stopped);
@@ -334,3 +336,5 @@ TEST_F(BatchTest, FailedWriteEndsBatchKeepingEarlierOutputs) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

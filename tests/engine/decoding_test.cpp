@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -38,8 +40,8 @@ TEST_P(DecodeTest, DirectPathOutputsDecodedSample) {
   const auto& [c, headerLen] = GetParam();
   Shape(2, 2, 2, 2);
   job.headerLen = headerLen;
-  job.byteOrder = c.byteOrder;
-  job.signedness = c.signedness;
+  job.byteOrder = ByteOrder(c.byteOrder);
+  job.signedness = Signedness(c.signedness);
   // A header of 0xC3 bytes shows up in the output if samples are read misaligned.
   Bytes file(std::size_t(headerLen), 0xC3);
   for (int k = 0; k < 4; ++k) file = Concat(file, {c.first, c.second});
@@ -56,21 +58,22 @@ INSTANTIATE_TEST_SUITE_P(AllAlignments, DecodeTest,
                          });
 
 // Float files are little-endian whatever the byte order and signedness say;
-// the job's two fields are set back to 0 so that they say so.
+// the job's two fields are set back to little-endian and signed so that they
+// say so.
 TEST_F(EngineTest, FloatInputIgnoresByteOrderAndSignednessAndClearsThem) {
   for (int headerLen : {0, 3}) {
     Shape(2, 2, 2, 2);
-    job.sampleType = 1;
+    job.sampleType = SampleType::Float32;
     job.headerLen = headerLen;
-    job.byteOrder = 1;
-    job.signedness = 1;
+    job.byteOrder = ByteOrder::BigEndian;
+    job.signedness = Signedness::Unsigned;
     const Bytes file =
         Concat(Bytes(std::size_t(headerLen), 0x7F), FloatBytes({1234.0f, -2.0f, 0.5f, 40000.0f}));
 
     EXPECT_EQ(ConvertOne(file), (std::vector<std::uint16_t>{1234, 0xFFFE, 0, 40000}))
         << "header " << headerLen;
-    EXPECT_EQ(job.byteOrder, 0);
-    EXPECT_EQ(job.signedness, 0);
+    EXPECT_EQ(job.byteOrder, ByteOrder::LittleEndian);
+    EXPECT_EQ(job.signedness, Signedness::Signed);
   }
 }
 
@@ -78,8 +81,8 @@ TEST_F(EngineTest, FloatInputIgnoresByteOrderAndSignednessAndClearsThem) {
 TEST_F(EngineTest, ResamplingWorksOnDecodedValues) {
   // 2x2 to 4x4 over the whole image: output (2i, 2j) lands exactly on input (i, j).
   Shape(2, 2, 4, 4);
-  job.byteOrder = 1;
-  job.signedness = 1;
+  job.byteOrder = ByteOrder::BigEndian;
+  job.signedness = Signedness::Unsigned;
   const Bytes file = {0xFF, 0xFF, 0x00, 0x02, 0x80, 0x00, 0x00, 0x00};
   const std::vector<std::uint16_t> out = ConvertOne(file);
   ASSERT_EQ(out.size(), 16u);
@@ -91,3 +94,5 @@ TEST_F(EngineTest, ResamplingWorksOnDecodedValues) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

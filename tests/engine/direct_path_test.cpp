@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -107,7 +109,7 @@ class DirectFloatTest : public EngineTest, public ::testing::WithParamInterface<
 TEST_P(DirectFloatTest, ScalesTruncatesAndWraps) {
   const FloatCase& c = GetParam();
   Shape(2, 2, 2, 2);
-  job.sampleType = 1;
+  job.sampleType = SampleType::Float32;
   job.scale = c.scale;
   const std::vector<std::uint16_t> out = ConvertOne(FloatBytes({c.value, 0.0f, 0.0f, c.value}));
   EXPECT_EQ(out, (std::vector<std::uint16_t>{c.expected, 0, 0, c.expected}));
@@ -120,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Values, DirectFloatTest, ::testing::ValuesIn(kFloatCase
 // the same sample can give 1 there and 0 on the direct path.
 TEST_F(EngineTest, ResamplingRoundsScaledSampleToFloatFirst) {
   Shape(2, 2, 4, 4);  // whole image to twice the size: output (0, 0) is input (0, 0)
-  job.sampleType = 1;
+  job.sampleType = SampleType::Float32;
   job.scale = 0.01f;
   const std::vector<std::uint16_t> out = ConvertOne(FloatBytes({100.0f, 0.0f, 0.0f, 0.0f}));
   ASSERT_EQ(out.size(), 16u);
@@ -129,3 +131,5 @@ TEST_F(EngineTest, ResamplingRoundsScaledSampleToFloatFirst) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

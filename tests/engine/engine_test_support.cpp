@@ -1,4 +1,4 @@
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+namespace projconv {
 
 namespace engine_test {
 
@@ -90,7 +92,6 @@ std::vector<float> ScrambledFloats(std::int64_t count, std::uint32_t seed, float
 }
 
 void EngineTest::SetUp() {
-  cancelRequested.store(0);
   folder.MakeFolder("in");
   folder.MakeFolder("out");
   job.inFolder = folder.PathOf("in");
@@ -100,14 +101,12 @@ void EngineTest::SetUp() {
   job.dialog = &reporter;
 }
 
-void EngineTest::TearDown() {
-  cancelRequested.store(0);
-}
+void EngineTest::TearDown() {}
 
 void EngineTest::Shape(std::int32_t inX, std::int32_t inY, std::int32_t outX, std::int32_t outY) {
-  job.sampleType = 0;
-  job.byteOrder = 0;
-  job.signedness = 0;
+  job.sampleType = SampleType::Integer16;
+  job.byteOrder = ByteOrder::LittleEndian;
+  job.signedness = Signedness::Signed;
   job.headerLen = 0;
   job.inSizeX = inX;
   job.inSizeY = inY;
@@ -174,3 +173,5 @@ std::vector<std::uint16_t> EngineTest::ConvertOne(const Bytes& file) {
 }
 
 }  // namespace engine_test
+
+}  // namespace projconv

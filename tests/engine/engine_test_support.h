@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "batch_reporter.h"
-#include "child_process.h"
-#include "projection_job.h"
-#include "temp_folder.h"
+#include "engine/batch_reporter.h"
+#include "engine/projection_job.h"
+#include "tests/support/child_process.h"
+#include "tests/support/parameter_printing.h"
+#include "tests/support/temp_folder.h"
+
+namespace projconv {
 
 namespace engine_test {
 
@@ -63,7 +66,7 @@ Bytes BufferBytes(const OwnedBuffer<T>& buffer) {
 }
 
 // A job reading "raw.%04i" from <tmp>/in and writing "prj%03d.raw" to <tmp>/out,
-// reporting to `reporter`, with cancelRequested clear.
+// reporting to `reporter`, with no stop requested.
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -89,3 +92,5 @@ class EngineTest : public ::testing::Test {
 };
 
 }  // namespace engine_test
+
+}  // namespace projconv

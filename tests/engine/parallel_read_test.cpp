@@ -2,7 +2,7 @@
 // read does: the same bytes, the same count, and for a file shorter than asked
 // the same prefix with the rest of the area untouched.
 
-#include "parallel_read.h"
+#include "engine/internal/parallel_read.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -82,3 +84,5 @@ TEST(ReadInPieces, ReadsAPipeAsAStream) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -119,16 +121,19 @@ Expected Evaluate(const ReferenceCase& c, const Bytes& file) {
   Bytes intModel(std::size_t(2 * (c.headerLen + 5 * n)), 0);
 
   // Read the file into its read area, then decode to the work image.
-  const std::size_t readLength = std::size_t(c.headerLen + (c.sampleType == 0 ? 2 : 4) * n);
+  const std::size_t readLength =
+      std::size_t(c.headerLen + (SampleType(c.sampleType) == SampleType::Integer16 ? 2 : 4) * n);
   const std::size_t got = std::min(file.size(), readLength);
-  std::uint8_t* readArea = c.sampleType == 0 ? &intModel[std::size_t(4 * n)] : f.ReadArea();
+  std::uint8_t* readArea = SampleType(c.sampleType) == SampleType::Integer16
+                               ? &intModel[std::size_t(4 * n)]
+                               : f.ReadArea();
   std::copy(file.begin(), file.begin() + std::ptrdiff_t(got), readArea);
   for (std::int64_t k = 0; k < n; ++k) {
-    if (c.sampleType == 0) {
+    if (SampleType(c.sampleType) == SampleType::Integer16) {
       std::uint8_t* sample = readArea + c.headerLen + 2 * k;
       std::uint16_t v = std::uint16_t(sample[0] | sample[1] << 8);
-      if (c.byteOrder == 1) v = std::uint16_t(v << 8 | v >> 8);
-      if (c.signedness == 1) v = std::uint16_t(v >> 1);
+      if (ByteOrder(c.byteOrder) == ByteOrder::BigEndian) v = std::uint16_t(v << 8 | v >> 8);
+      if (Signedness(c.signedness) == Signedness::Unsigned) v = std::uint16_t(v >> 1);
       sample[0] = std::uint8_t(v & 0xFF);
       sample[1] = std::uint8_t(v >> 8);
       f.Set(0, k, float(std::int16_t(v)));
@@ -188,7 +193,7 @@ Bytes MakeFile(const ReferenceCase& c) {
   const std::vector<std::int16_t> noise = ScrambledImage(c.headerLen, 77);
   Bytes header(noise.begin(), noise.end());  // one arbitrary byte per element
   Bytes body;
-  if (c.sampleType == 0) {
+  if (SampleType(c.sampleType) == SampleType::Integer16) {
     body = LittleEndian16(ScrambledImage(n, std::uint32_t(c.inX * 131 + c.inY)));
   } else {
     std::vector<float> samples = ScrambledFloats(n, std::uint32_t(c.inX * 17 + c.inY), 40000.0f);
@@ -227,10 +232,10 @@ TEST_P(ReferenceTest, EngineMatchesPlainEvaluation) {
   const ReferenceCase& c = GetParam();
   Shape(c.inX, c.inY, c.outX, c.outY);
   Crop(c.left, c.top, c.right, c.bottom);
-  job.sampleType = c.sampleType;
+  job.sampleType = SampleType(c.sampleType);
   job.headerLen = c.headerLen;
-  job.byteOrder = c.byteOrder;
-  job.signedness = c.signedness;
+  job.byteOrder = ByteOrder(c.byteOrder);
+  job.signedness = Signedness(c.signedness);
   job.rotCentreX = c.centreX;
   job.rotCentreY = c.centreY;
   job.angle = c.angle;
@@ -249,3 +254,5 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReferenceTest, ::testing::ValuesIn(kCases),
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

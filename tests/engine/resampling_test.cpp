@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "tests/engine/engine_test_support.h"
+
+namespace projconv {
 
 namespace engine_test {
 namespace {
@@ -163,3 +165,5 @@ TEST_F(EngineTest, EmptyOutputWritesEmptyFile) {
 
 }  // namespace
 }  // namespace engine_test
+
+}  // namespace projconv

@@ -11,8 +11,10 @@
 #include <limits>
 #include <vector>
 
-#include "sample_math.h"
-#include "sampling_bounds.h"
+#include "engine/sample_math.h"
+#include "engine/internal/sampling_bounds.h"
+
+namespace projconv {
 
 namespace {
 
@@ -153,3 +155,5 @@ TEST(SamplingBounds, RefusesPositionsBeyondThe32BitRange) {
 }
 
 }  // namespace
+
+}  // namespace projconv

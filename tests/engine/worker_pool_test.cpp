@@ -1,12 +1,14 @@
 // The pool that runs the transform's rows: every item exactly once, every
 // worker once per task, and the pool reusable task after task.
 
-#include "worker_pool.h"
+#include "engine/internal/worker_pool.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <vector>
+
+namespace projconv {
 
 namespace {
 
@@ -42,3 +44,5 @@ TEST(WorkerPool, UsableProcessorsIsAtLeastOne) {
 }
 
 }  // namespace
+
+}  // namespace projconv

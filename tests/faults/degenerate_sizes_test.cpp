@@ -4,7 +4,9 @@
 #include <chrono>
 #include <limits>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
+
+namespace projconv {
 
 namespace faults {
 namespace {
@@ -26,3 +28,5 @@ TEST_F(DegenerateSizeTest, OutputWithoutSamplesIsNotWalked) {
 
 }  // namespace
 }  // namespace faults
+
+}  // namespace projconv

@@ -1,4 +1,4 @@
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+namespace projconv {
 
 namespace faults {
 
@@ -32,7 +34,6 @@ void FaultTest::SetUp() {
   ASSERT_EQ(::mkdir(Path("in").c_str(), 0777), 0);
   ASSERT_EQ(::mkdir(Path("out").c_str(), 0777), 0);
 
-  cancelRequested.store(0);
   job.inFolder = Path("in");
   job.outFolder = Path("out");
   job.inFormat = "raw.%04i";
@@ -55,7 +56,6 @@ void FaultTest::SetUp() {
 }
 
 void FaultTest::TearDown() {
-  cancelRequested.store(0);
   std::error_code ignored;
   if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
 }
@@ -134,3 +134,5 @@ std::string FaultTest::OutputState(int count, const std::string& folder) const {
 }
 
 }  // namespace faults
+
+}  // namespace projconv

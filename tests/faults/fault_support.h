@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "batch_reporter.h"
-#include "child_process.h"
-#include "projection_job.h"
+#include "engine/batch_reporter.h"
+#include "tests/support/child_process.h"
+#include "engine/projection_job.h"
+
+namespace projconv {
 
 namespace faults {
 
@@ -68,3 +70,5 @@ class FaultTest : public ::testing::Test {
 };
 
 }  // namespace faults
+
+}  // namespace projconv

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
+
+namespace projconv {
 
 namespace faults {
 namespace {
@@ -70,7 +72,7 @@ TEST_F(InputFaultTest, InputEmptiedEndsTheBatchAsUnreadable) {
 TEST_F(InputFaultTest, OutputsThatReplaceTheirInputsAreConvertedOnce) {
   job.outFolder = job.inFolder;
   job.outFormat = job.inFormat;
-  job.signedness = 1;
+  job.signedness = Signedness::Unsigned;
   EXPECT_EQ(Outcome(Run()),
             Expected(BatchEnd::InputMissing, 5, EndMessage(InName(5), "can not be opened")));
 
@@ -96,3 +98,5 @@ TEST_F(InputFaultTest, OutputsThatReplaceTheirInputsAreConvertedOnce) {
 
 }  // namespace
 }  // namespace faults
+
+}  // namespace projconv

@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
+
+namespace projconv {
 
 namespace faults {
 namespace {
@@ -124,3 +126,5 @@ TEST_F(WriteFaultTest, OutputFolderGoneMidBatchKeepsWhatWasWritten) {
 
 }  // namespace
 }  // namespace faults
+
+}  // namespace projconv

@@ -1,9 +1,13 @@
-#include "fuzz_input.h"
+#include "tests/fuzz/fuzz_input.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <iterator>
+
+#include "engine/conversion_parameters.h"
+
+namespace projconv {
 
 namespace fuzz {
 namespace {
@@ -91,7 +95,7 @@ std::vector<std::uint8_t> FileContents(ByteReader& reader, std::size_t readLengt
 
 std::size_t ReadLength(const FuzzCase& c, std::size_t cap) {
   if (c.inSizeX < 0 || c.inSizeY < 0 || c.headerLen < 0) return 0;
-  const std::uint64_t sampleBytes = c.sampleType == 1 ? 4 : 2;
+  const std::uint64_t sampleBytes = SampleType(c.sampleType) == SampleType::Float32 ? 4 : 2;
   const std::uint64_t n = std::uint64_t(c.inSizeX) * std::uint64_t(c.inSizeY);
   if (n > cap) return cap;
   return std::size_t(std::min<std::uint64_t>(std::uint64_t(c.headerLen) + sampleBytes * n, cap));
@@ -142,3 +146,5 @@ FuzzCase Decode(std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace fuzz
+
+}  // namespace projconv

@@ -53,7 +53,9 @@
 #include <string>
 #include <vector>
 
-#include "transform_kernels.h"
+#include "engine/transform_kernels.h"
+
+namespace projconv {
 
 namespace fuzz {
 
@@ -64,6 +66,7 @@ inline constexpr int kMaxFiles = 3;
 struct FuzzCase {
   std::int32_t inSizeX = 0, inSizeY = 0, outSizeX = 0, outSizeY = 0;
   std::int32_t headerLen = 0;
+  // Choice numbers as decoded, odd ones included.
   std::int32_t sampleType = 0, byteOrder = 0, signedness = 0;
   std::string inFormat, outFormat;
   int fileCount = 0;
@@ -89,3 +92,5 @@ std::size_t ReadLength(const FuzzCase& c, std::size_t cap);
 FuzzCase Decode(std::span<const std::uint8_t> bytes);
 
 }  // namespace fuzz
+
+}  // namespace projconv

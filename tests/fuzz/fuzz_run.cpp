@@ -1,4 +1,4 @@
-#include "fuzz_run.h"
+#include "tests/fuzz/fuzz_run.h"
 
 #include <sys/stat.h>
 
@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "batch_reporter.h"
-#include "fuzz_input.h"
-#include "name_pattern.h"
-#include "projection_job.h"
-#include "sample_math.h"
+#include "engine/batch_reporter.h"
+#include "engine/name_pattern.h"
+#include "engine/projection_job.h"
+#include "engine/sample_math.h"
+#include "tests/fuzz/fuzz_input.h"
+#include "tests/reference/reference_transform.h"
+
+namespace projconv {
 
 namespace fuzz {
 namespace {
@@ -29,14 +32,14 @@ struct Message {
 // have been written, as a user pressing Cancel would.
 class RecordingReporter : public BatchReporter {
  public:
-  explicit RecordingReporter(int stopAfter) : stopAfter_(stopAfter) {}
+  RecordingReporter(int stopAfter, StopFlag& stop) : stopAfter_(stopAfter), stop_(stop) {}
 
   void ShowMessage(const std::string& text, const std::string& caption) override {
     messages.push_back({caption, text});
   }
   void PostProgress(std::int32_t fileNumber) override {
     progress.push_back(fileNumber);
-    if (std::ssize(progress) >= stopAfter_) cancelRequested.store(1);
+    if (std::ssize(progress) >= stopAfter_) stop_.store(1);
   }
 
   std::vector<Message> messages;
@@ -44,6 +47,7 @@ class RecordingReporter : public BatchReporter {
 
  private:
   int stopAfter_;
+  StopFlag& stop_;  // the job's own flag
 };
 
 // What one batch did, as seen from outside.
@@ -91,15 +95,18 @@ class CaseRun {
     if (c_.folderAfterFiles) ::mkdir(InName(c_.fileCount).c_str(), 0777);
   }
 
-  // One batch on a job of its own, on the transform `kernels` with `threads`.
-  Outcome Run(TransformKernels kernels, int threads) const {
+  // One batch on a job of its own, on the transform `kernels` with `threads`,
+  // or on `imageTransform` instead when one is given.
+  Outcome Run(TransformKernels kernels, int threads,
+              void (*imageTransform)(ProjectionJob&) = nullptr) const {
     ProjectionJob job;
     Fill(job);
     job.kernels = kernels;
     job.workerThreads = threads;
-    RecordingReporter reporter(c_.stopAfter);
+    job.imageTransform = imageTransform;
+    RecordingReporter reporter(c_.stopAfter, *job.stopFlag);
     job.dialog = &reporter;
-    cancelRequested.store(c_.stopAfter == 0 ? 1 : 0);
+    if (c_.stopAfter == 0) job.RequestStop();
     Outcome outcome;
     if (c_.callRunBatch) {
       outcome.refused = !job.RunBatch();
@@ -107,7 +114,6 @@ class CaseRun {
       outcome.result = job.RunBatchWithResult();
       outcome.refused = outcome.result->end == BatchEnd::Refused;
     }
-    cancelRequested.store(0);
     outcome.messages = reporter.messages;
     outcome.progress = reporter.progress;
     return outcome;
@@ -170,9 +176,9 @@ class CaseRun {
     job.outFormat = c_.outFormat;
     job.startNumber = c_.startNumber;
     job.headerLen = c_.headerLen;
-    job.sampleType = c_.sampleType;
-    job.byteOrder = c_.byteOrder;
-    job.signedness = c_.signedness;
+    job.sampleType = SampleType(c_.sampleType);
+    job.byteOrder = ByteOrder(c_.byteOrder);
+    job.signedness = Signedness(c_.signedness);
     job.inSizeX = c_.inSizeX;
     job.inSizeY = c_.inSizeY;
     job.outSizeX = c_.outSizeX;
@@ -260,9 +266,12 @@ std::string RunCase(std::span<const std::uint8_t> bytes, const ScratchFolder& sc
   if (c.againOnReference && !c.sameFolder) {
     const std::vector<Entry> outputs = ListFolder(run.outFolder());
     const std::vector<std::vector<char>> contents = run.OutputContents();
-    run.CheckAsReference(first, run.Run(TransformKernels::Reference, 1), outputs, contents);
+    run.CheckAsReference(first, run.Run(TransformKernels::Fastest, 1, &TransformReference), outputs,
+                         contents);
   }
   return Describe(c) + "\n  -> " + Summary(first);
 }
 
 }  // namespace fuzz
+
+}  // namespace projconv

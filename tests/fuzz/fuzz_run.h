@@ -4,7 +4,9 @@
 #include <span>
 #include <string>
 
-#include "scratch_folder.h"
+#include "tests/fuzz/scratch_folder.h"
+
+namespace projconv {
 
 namespace fuzz {
 
@@ -20,3 +22,5 @@ namespace fuzz {
 std::string RunCase(std::span<const std::uint8_t> bytes, const ScratchFolder& scratch);
 
 }  // namespace fuzz
+
+}  // namespace projconv

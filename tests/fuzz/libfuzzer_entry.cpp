@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz_run.h"
+#include "tests/fuzz/fuzz_run.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fuzz::ScratchFolder scratch;
-  fuzz::RunCase({data, size}, scratch);
+  static const projconv::fuzz::ScratchFolder scratch;
+  projconv::fuzz::RunCase({data, size}, scratch);
   return 0;
 }

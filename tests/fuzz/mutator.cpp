@@ -1,9 +1,11 @@
-#include "mutator.h"
+#include "tests/fuzz/mutator.h"
 
 #include <algorithm>
 #include <array>
 
-#include "fuzz_input.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace projconv {
 
 namespace fuzz {
 namespace {
@@ -83,3 +85,5 @@ void Mutator::MutateOnce(Input& bytes, const Input& other) {
 }
 
 }  // namespace fuzz
+
+}  // namespace projconv

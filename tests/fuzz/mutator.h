@@ -4,6 +4,8 @@
 #include <random>
 #include <vector>
 
+namespace projconv {
+
 namespace fuzz {
 
 using Input = std::vector<std::uint8_t>;
@@ -27,3 +29,5 @@ class Mutator {
 };
 
 }  // namespace fuzz
+
+}  // namespace projconv

@@ -20,8 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_run.h"
-#include "mutator.h"
+#include "tests/fuzz/fuzz_run.h"
+#include "tests/fuzz/mutator.h"
+
+namespace projconv {
 
 namespace {
 
@@ -116,7 +118,10 @@ std::uint64_t Mutate(const Options& options, std::vector<fuzz::Input> pool,
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   const Options options = Parse(argc, argv);
   const fuzz::ScratchFolder scratch;
   std::vector<fuzz::Input> pool;

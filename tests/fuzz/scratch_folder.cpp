@@ -1,4 +1,4 @@
-#include "scratch_folder.h"
+#include "tests/fuzz/scratch_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+namespace projconv {
 
 namespace fuzz {
 namespace {
@@ -75,3 +77,5 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
 }
 
 }  // namespace fuzz
+
+}  // namespace projconv

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace projconv {
+
 namespace fuzz {
 
 // The folder one fuzzing process works in: made once with mkdtemp under
@@ -43,3 +45,5 @@ std::int64_t FileSize(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace fuzz
+
+}  // namespace projconv

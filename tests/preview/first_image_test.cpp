@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "job_values.h"
-#include "preview_renderer.h"
-#include "preview_test_support.h"
-#include "projection_job.h"
-#include "single_image.h"
+#include "engine/projection_job.h"
+#include "engine/single_image.h"
+#include "preview/preview_renderer.h"
+#include "tests/preview/preview_test_support.h"
+
+namespace projconv {
 
 namespace preview_test {
 namespace {
@@ -50,9 +51,9 @@ const Case kCases[] = {
 ConverterValues ValuesOf(const TempFolder& folder, const Case& c) {
   ConverterValues v = PlainValues(folder, c.inX, c.inY);
   v.startNumber = 5;
-  v.sampleType = c.sampleType;
-  v.byteOrder = c.byteOrder;
-  v.signedness = c.signedness;
+  v.sampleType = SampleType(c.sampleType);
+  v.byteOrder = ByteOrder(c.byteOrder);
+  v.signedness = Signedness(c.signedness);
   v.headerLen = c.headerLen;
   v.outSizeX = c.outX;
   v.outSizeY = c.outY;
@@ -72,8 +73,9 @@ void WriteInputs(const TempFolder& folder, const Case& c, std::uint32_t seed) {
   const std::size_t samples = std::size_t(c.inX) * std::size_t(c.inY);
   for (const char* name : {"in/raw.0005", "in/raw.0006"}) {
     Bytes bytes = ScrambledBytes(std::size_t(c.headerLen), seed++);
-    const Bytes image = c.sampleType == 0 ? ScrambledBytes(2 * samples, seed++)
-                                          : ScrambledFloatBytes(samples, seed++, 50000.0f);
+    const Bytes image = SampleType(c.sampleType) == SampleType::Integer16
+                            ? ScrambledBytes(2 * samples, seed++)
+                            : ScrambledFloatBytes(samples, seed++, 50000.0f);
     bytes.insert(bytes.end(), image.begin(), image.end());
     if (c.fileBytes != 0) bytes.resize(c.fileBytes);
     folder.WriteFile(name, bytes);
@@ -81,7 +83,7 @@ void WriteInputs(const TempFolder& folder, const Case& c, std::uint32_t seed) {
 }
 
 PreviewPicture Render(PreviewRenderer& renderer, const ConverterValues& values) {
-  CopyValuesIntoJob(values, renderer.job());
+  renderer.job().SetParameters(values);
   return renderer.Render(true);
 }
 
@@ -202,7 +204,7 @@ TEST(FirstImage, ConvertingLeavesTheJobAsItWasGivenAndWritesNothing) {
   TempFolder folder;
   const ConverterValues values = PlainValues(folder, 12, 10);
   ProjectionJob job;
-  CopyValuesIntoJob(values, job);
+  job.SetParameters(values);
   class Silent : public BatchReporter {
     void ShowMessage(const std::string&, const std::string&) override { ++shown; }
     void PostProgress(std::int32_t) override {}
@@ -228,19 +230,21 @@ TEST(FirstImage, ReadsWhatTheBatchReadsAndNoMore) {
   TempFolder folder;
   ConverterValues values = PlainValues(folder, 10, 10);
   values.headerLen = 3;
-  values.sampleType = 1;
+  values.sampleType = SampleType::Float32;
   const Bytes file = ScrambledBytes(1000, 4);
   folder.WriteFile("in/raw.0000", file);
   ProjectionJob job;
-  CopyValuesIntoJob(values, job);
+  job.SetParameters(values);
   const InputBytes input = ReadInputBytes(job, *FirstInputName(job));
   EXPECT_EQ(input.status, InputBytes::Status::Read);
   EXPECT_EQ(input.readLength, 403u);
   EXPECT_EQ(input.bytes, Bytes(file.begin(), file.begin() + 403));
 
-  job.sampleType = 2;
+  job.sampleType = SampleType(2);
   EXPECT_EQ(ReadInputBytes(job, *FirstInputName(job)).status, InputBytes::Status::Refused);
 }
 
 }  // namespace
 }  // namespace preview_test
+
+}  // namespace projconv

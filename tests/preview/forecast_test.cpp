@@ -6,8 +6,10 @@
 #include <chrono>
 #include <future>
 
-#include "preview_test_support.h"
-#include "sequence_forecast.h"
+#include "tests/preview/preview_test_support.h"
+#include "preview/sequence_forecast.h"
+
+namespace projconv {
 
 namespace preview_test {
 namespace {
@@ -71,3 +73,5 @@ TEST(ForecastText, DurationsRoundUpToWholeSeconds) {
 
 }  // namespace
 }  // namespace preview_test
+
+}  // namespace projconv

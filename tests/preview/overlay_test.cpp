@@ -5,13 +5,15 @@
 
 #include <cmath>
 
-#include "crop_overlay.h"
-#include "side_by_side.h"
+#include "preview/crop_overlay.h"
+#include "preview/side_by_side.h"
+
+namespace projconv {
 
 namespace {
 
-CropGeometry Whole8x8Turned90() {
-  CropGeometry g;
+ConversionParameters Whole8x8Turned90() {
+  ConversionParameters g;
   g.cropRight = g.cropBottom = g.outSizeX = g.outSizeY = 8;
   g.rotCentreX = g.rotCentreY = 4;
   g.angle = 90.0f;
@@ -26,7 +28,7 @@ void ExpectNear(SourcePoint actual, SourcePoint expected) {
 TEST(CropOverlay, CornersAreWhereTheTransformSamples) {
   // A quarter turn about (4, 4): output row 4, column 5 takes input row 5,
   // column 4, as the transform's own tests have it.
-  const CropGeometry g = Whole8x8Turned90();
+  const ConversionParameters g = Whole8x8Turned90();
   ExpectNear(SourceOf(g, 4, 5), {4, 5});
   const CropOverlay overlay = OverlayOf(g);
   ASSERT_TRUE(overlay.hasWindow);
@@ -38,7 +40,7 @@ TEST(CropOverlay, CornersAreWhereTheTransformSamples) {
 }
 
 TEST(CropOverlay, ReducedWindowEndsOneStepShortOfItsEdges) {
-  CropGeometry g;
+  ConversionParameters g;
   g.cropLeft = 64, g.cropTop = 32, g.cropRight = 448, g.cropBottom = 416;
   g.outSizeX = 192, g.outSizeY = 96;
   const CropOverlay overlay = OverlayOf(g);
@@ -49,7 +51,7 @@ TEST(CropOverlay, ReducedWindowEndsOneStepShortOfItsEdges) {
 }
 
 TEST(CropOverlay, PickedPointsGiveTheWindowThatHoldsBoth) {
-  CropGeometry g;
+  ConversionParameters g;
   g.rotCentreX = 200, g.rotCentreY = 150;
   g.outSizeX = 200, g.outSizeY = 100;
   EXPECT_EQ(CropFromPoints(g, {300.2, 340.4}, {99.6, 120.1}), (CropWindow{100, 120, 301, 341}));
@@ -82,7 +84,7 @@ PaneImage FlatPane(int width, int height, std::uint8_t level) {
 TEST(SideBySide, OverlayCornersLandOnTheirPixels) {
   // Quarter turn of a 16 x 16 input about (8, 8), window (2, 3)-(10, 9) at
   // its own size: output (0, 0) comes from (13, 2), and so on round.
-  CropGeometry g;
+  ConversionParameters g;
   g.cropLeft = 2, g.cropTop = 3, g.cropRight = 10, g.cropBottom = 9;
   g.outSizeX = 8, g.outSizeY = 6;
   g.rotCentreX = g.rotCentreY = 8;
@@ -112,7 +114,7 @@ TEST(SideBySide, OverlayCornersLandOnTheirPixels) {
 }
 
 TEST(SideBySide, OverlayIsClippedToTheInput) {
-  CropGeometry g;
+  ConversionParameters g;
   g.cropLeft = -5, g.cropTop = -5, g.cropRight = 40, g.cropBottom = 40;
   g.outSizeX = g.outSizeY = 45;
   g.rotCentreX = g.rotCentreY = 30;
@@ -126,3 +128,5 @@ TEST(SideBySide, OverlayIsClippedToTheInput) {
 }
 
 }  // namespace
+
+}  // namespace projconv

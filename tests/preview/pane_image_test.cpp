@@ -6,8 +6,10 @@
 #include <cmath>
 #include <limits>
 
-#include "pane_image.h"
-#include "raw_samples.h"
+#include "preview/pane_image.h"
+#include "preview/raw_samples.h"
+
+namespace projconv {
 
 namespace {
 
@@ -57,24 +59,29 @@ TEST(PaneImage, AnImageWithNoFiniteSampleSaysSo) {
 TEST(RawSamples, DecodeAsTheTransformDoes) {
   const std::vector<unsigned char> bytes = {0xAA, 0x12, 0x34, 0xFF, 0xFF};
   struct {
-    std::int32_t order, sign;
+    ByteOrder order;
+    Signedness sign;
     double first, second;
   } cases[] = {
-      {0, 0, 0x3412, -1},     // little endian, signed
-      {1, 0, 0x1234, -1},     // big endian
-      {0, 1, 0x1A09, 32767},  // unsigned halves, rounding down
-      {1, 1, 0x091A, 32767},
+      {ByteOrder::LittleEndian, Signedness::Signed, 0x3412, -1},
+      {ByteOrder::BigEndian, Signedness::Signed, 0x1234, -1},
+      // Unsigned samples are halved, rounding down.
+      {ByteOrder::LittleEndian, Signedness::Unsigned, 0x1A09, 32767},
+      {ByteOrder::BigEndian, Signedness::Unsigned, 0x091A, 32767},
   };
   for (const auto& c : cases) {
-    const RawSamples samples(bytes, 1, 0, c.order, c.sign);
+    const RawSamples samples(bytes, 1, SampleType::Integer16, c.order, c.sign);
     EXPECT_EQ(samples(0), c.first);
     EXPECT_EQ(samples(1), c.second);
     EXPECT_EQ(samples(2), 0);  // beyond the bytes of a short file
   }
   const unsigned char one[] = {0, 0, 0x80, 0x3F, 0, 0, 0xC0};  // 1.0f, then 3 bytes
-  const RawSamples floats(one, 0, 1, 1, 1);
+  // Float samples ignore the byte order and signedness.
+  const RawSamples floats(one, 0, SampleType::Float32, ByteOrder::BigEndian, Signedness::Unsigned);
   EXPECT_EQ(floats(0), 1.0);
   EXPECT_EQ(floats(1), 0.0);
 }
 
 }  // namespace
+
+}  // namespace projconv

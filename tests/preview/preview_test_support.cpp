@@ -1,4 +1,4 @@
-#include "preview_test_support.h"
+#include "tests/preview/preview_test_support.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,9 +9,10 @@
 #include <iterator>
 #include <limits>
 
-#include "batch_reporter.h"
-#include "job_values.h"
-#include "projection_job.h"
+#include "engine/batch_reporter.h"
+#include "engine/projection_job.h"
+
+namespace projconv {
 
 namespace preview_test {
 
@@ -78,10 +79,9 @@ class FirstMessage : public BatchReporter {
 
 BatchOutcome RunBatchOn(const ConverterValues& values) {
   ProjectionJob job;
-  CopyValuesIntoJob(values, job);
+  job.SetParameters(values);
   FirstMessage reporter;
   job.dialog = &reporter;
-  cancelRequested = 0;
   BatchOutcome outcome;
   const BatchResult result = job.RunBatchWithResult();
   outcome.refused = result.end == BatchEnd::Refused;
@@ -95,3 +95,5 @@ BatchOutcome RunBatchOn(const ConverterValues& values) {
 }
 
 }  // namespace preview_test
+
+}  // namespace projconv

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "converter_values.h"
-#include "temp_folder.h"
+#include "form/converter_values.h"
+#include "tests/support/parameter_printing.h"
+#include "tests/support/temp_folder.h"
+
+namespace projconv {
 
 namespace preview_test {
 
@@ -38,3 +41,5 @@ struct BatchOutcome {
 BatchOutcome RunBatchOn(const ConverterValues& values);
 
 }  // namespace preview_test
+
+}  // namespace projconv

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "control_ids.h"
-#include "converter_exchange.h"
-#include "data_exchange.h"
-#include "preview_reading.h"
+#include "form/control_ids.h"
+#include "form/converter_exchange.h"
+#include "form/data_exchange.h"
+#include "preview/preview_reading.h"
+#include "tests/support/parameter_printing.h"
+
+namespace projconv {
 
 namespace {
 
@@ -46,7 +49,7 @@ TEST(PreviewReading, ReadsTheTypedValuesAsTheExchangeWould) {
   EXPECT_TRUE(reading.problems.empty());
   EXPECT_EQ(reading.values.angle, -12.25f);
   EXPECT_EQ(reading.values.cropLeft, 40);
-  EXPECT_EQ(reading.values.sampleType, 1);
+  EXPECT_EQ(reading.values.sampleType, SampleType::Float32);
   EXPECT_EQ(reading.values.inFolder, "/data/scan");
 }
 
@@ -97,7 +100,7 @@ TEST(PreviewReading, SortsProblemsByWhatTheyKeepFromBeingShown) {
 
 TEST(PreviewReading, ScaleMattersForFloatInput) {
   ConverterValues members = Members();
-  members.sampleType = 1;
+  members.sampleType = SampleType::Float32;
   ControlTexts texts = TextsShowing(members);
   texts.SetText(kIdcScaleEdit, "1e999");
   const PreviewReading reading = ReadPreviewValues(texts, members);
@@ -107,3 +110,5 @@ TEST(PreviewReading, ScaleMattersForFloatInput) {
 }
 
 }  // namespace
+
+}  // namespace projconv

@@ -11,8 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "preview_service.h"
-#include "preview_test_support.h"
+#include "preview/preview_service.h"
+#include "tests/preview/preview_test_support.h"
+
+namespace projconv {
 
 namespace preview_test {
 namespace {
@@ -99,3 +101,5 @@ TEST(PreviewService, StopsWithoutAnsweringWhatIsStillWaiting) {
 
 }  // namespace
 }  // namespace preview_test
+
+}  // namespace projconv

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "projection_job.h"
-#include "sample_folder.h"
-#include "write_sample.h"
+#include "engine/projection_job.h"
+#include "sample/write_sample.h"
+#include "tests/sample/sample_folder.h"
+
+namespace projconv {
 
 namespace fs = std::filesystem;
 
@@ -23,9 +25,9 @@ void Configure(ProjectionJob& job, const std::map<std::string, std::string>& key
   job.outFormat = keys.at("ProjOutFormat");
   job.headerLen = IntOf(keys, "HeaderLen");
   job.startNumber = IntOf(keys, "ProjInStartNum");
-  job.sampleType = IntOf(keys, "Type");
-  job.byteOrder = IntOf(keys, "Endian");
-  job.signedness = IntOf(keys, "Signed");
+  job.sampleType = SampleType(IntOf(keys, "Type"));
+  job.byteOrder = ByteOrder(IntOf(keys, "Endian"));
+  job.signedness = Signedness(IntOf(keys, "Signed"));
   job.inSizeX = IntOf(keys, "InProjSizeX");
   job.inSizeY = IntOf(keys, "InProjSizeY");
   job.outSizeX = IntOf(keys, "OutProjSizeX");
@@ -84,3 +86,5 @@ TEST_F(SampleConversion, ConvertsEveryProjectionUpright) {
     }
   }
 }
+
+}  // namespace projconv

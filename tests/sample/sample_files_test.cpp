@@ -2,9 +2,11 @@
 #include <functional>
 #include <vector>
 
-#include "projection_file.h"
-#include "sample_folder.h"
-#include "write_sample.h"
+#include "sample/projection_file.h"
+#include "tests/sample/sample_folder.h"
+#include "sample/write_sample.h"
+
+namespace projconv {
 
 namespace fs = std::filesystem;
 
@@ -144,3 +146,5 @@ TEST_F(SampleFiles, RefusesFoldersItCannotUse) {
   EXPECT_FALSE(fs::exists(root_ / "a,b"));
   EXPECT_FALSE(fs::exists(root_ / "semi;colon"));
 }
+
+}  // namespace projconv

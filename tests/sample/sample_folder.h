@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+namespace projconv {
+
 // A fresh, not yet existing folder for one test, removed afterwards.
 class SampleFolder : public ::testing::Test {
  protected:
@@ -57,3 +59,5 @@ inline IniSections ReadIni(const std::filesystem::path& path) {
   }
   return sections;
 }
+
+}  // namespace projconv

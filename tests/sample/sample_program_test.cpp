@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
-#include "sample_folder.h"
+#include "tests/sample/sample_folder.h"
+
+namespace projconv {
 
 namespace fs = std::filesystem;
 
@@ -53,3 +55,5 @@ TEST_F(SampleProgram, ReportsMisuseAndRefusals) {
   }
   EXPECT_EQ(ReadBytes(dir_ / "notes.txt"), "keep me");
 }
+
+}  // namespace projconv

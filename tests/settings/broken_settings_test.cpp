@@ -7,9 +7,11 @@
 #include <QCoreApplication>
 #include <map>
 
-#include "batch_process.h"
-#include "exit_codes.h"
-#include "qt_printing.h"
+#include "tests/cli/batch_process.h"
+#include "cli/exit_codes.h"
+#include "tests/settings/qt_printing.h"
+
+namespace projconv {
 
 namespace {
 
@@ -120,7 +122,10 @@ TEST(BrokenSettings, BadValuesAreQuotedReadably) {
 
 }  // namespace
 
+}  // namespace projconv
+
 int main(int argc, char** argv) {
+  using namespace projconv;
   QCoreApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,7 +1,10 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include "settings_test_support.h"
+#include "settings/settings_keys.h"
+#include "tests/settings/settings_test_support.h"
+
+namespace projconv {
 
 namespace {
 
@@ -9,15 +12,17 @@ TEST_F(SettingsFileTest, FirstRunStartsFromTheDefaults) {
   QSettings store(Path("absent.ini"), QSettings::IniFormat);
   const SettingsLoad load = LoadSettings(store);
   EXPECT_TRUE(load.problems.isEmpty());
-  const ConverterSettings& s = load.settings;
+  const ConversionParameters& s = load.settings;
   EXPECT_EQ(s.inFolder, "d:\\data");
   EXPECT_EQ(s.outFolder, "d:\\data");
   EXPECT_EQ(s.inFormat, "raw.%04i");
   EXPECT_EQ(s.outFormat, "raw.%04i");
-  for (std::int32_t value : {s.headerLen, s.startNumber, s.sampleType, s.byteOrder, s.signedness,
-                             s.cropLeft, s.cropTop}) {
+  for (std::int32_t value : {s.headerLen, s.startNumber, s.cropLeft, s.cropTop}) {
     EXPECT_EQ(value, 0);
   }
+  EXPECT_EQ(s.sampleType, SampleType::Integer16);
+  EXPECT_EQ(s.byteOrder, ByteOrder::LittleEndian);
+  EXPECT_EQ(s.signedness, Signedness::Signed);
   for (std::int32_t value :
        {s.inSizeX, s.inSizeY, s.outSizeX, s.outSizeY, s.cropRight, s.cropBottom}) {
     EXPECT_EQ(value, 512);
@@ -31,17 +36,17 @@ TEST_F(SettingsFileTest, FirstRunStartsFromTheDefaults) {
 
 // Every member different from its default and from the others, so that a key
 // bound to the wrong member shows.
-ConverterSettings DistinctSettings() {
-  ConverterSettings s;
+ConversionParameters DistinctSettings() {
+  ConversionParameters s = FirstRunSettings();
   s.inFolder = "/in";
   s.outFolder = "/out";
   s.inFormat = "p%03d.raw";
   s.outFormat = "q%05i";
   s.headerLen = 1;
   s.startNumber = 2;
-  s.sampleType = 3;
-  s.byteOrder = 4;
-  s.signedness = 5;
+  s.sampleType = SampleType(3);
+  s.byteOrder = ByteOrder(4);
+  s.signedness = Signedness(5);
   s.inSizeX = 6;
   s.inSizeY = 7;
   s.outSizeX = 8;
@@ -94,10 +99,10 @@ TEST_F(SettingsFileTest, WritesEveryKeyInTableOrderWithItsStoredForm) {
 }
 
 TEST_F(SettingsFileTest, ReadsBackWhatItWrote) {
-  ConverterSettings expected = DistinctSettings();
+  ConversionParameters expected = DistinctSettings();
   expected.scale = 0.0f;  // 0.0005 is stored as 0
   EXPECT_EQ(RoundTrip(DistinctSettings()), expected);
-  EXPECT_EQ(RoundTrip(ConverterSettings{}), ConverterSettings{});
+  EXPECT_EQ(RoundTrip(FirstRunSettings()), FirstRunSettings());
 }
 
 TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
@@ -126,11 +131,11 @@ TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
       "/trailing\\",
   };
   for (const char* name : names) {
-    ConverterSettings settings;
-    settings.inFolder = QString::fromUtf8(name);
-    settings.outFolder = QString::fromUtf8(name) + ",out";
-    settings.inFormat = QString::fromUtf8(name) + "%04i";
-    const ConverterSettings back = RoundTrip(settings);
+    ConversionParameters settings = FirstRunSettings();
+    settings.inFolder = name;
+    settings.outFolder = std::string(name) + ",out";
+    settings.inFormat = std::string(name) + "%04i";
+    const ConversionParameters back = RoundTrip(settings);
     EXPECT_EQ(back.inFolder, settings.inFolder) << name;
     EXPECT_EQ(back.outFolder, settings.outFolder) << name;
     EXPECT_EQ(back.inFormat, settings.inFormat) << name;
@@ -158,7 +163,7 @@ TEST_F(SettingsFileTest, MalformedNumbersKeepTheirDefaultsAndAreReported) {
                                  "UpLeftCornerY=+7\n"
                                  "DownRightCornerX=2147483647\n");
   const SettingsLoad load = LoadSettingsFile(path);
-  const ConverterSettings defaults;
+  const ConversionParameters defaults = FirstRunSettings();
   EXPECT_EQ(load.settings.headerLen, defaults.headerLen);
   EXPECT_EQ(load.settings.startNumber, defaults.startNumber);
   EXPECT_EQ(load.settings.inSizeX, defaults.inSizeX);
@@ -194,9 +199,9 @@ TEST_F(SettingsFileTest, ChoicesOutsideTheirButtonsAreLoadedAsTheyAre) {
   const QString path = WriteFile("choices.ini", "[Qarmo_Convertor]\nType=7\nEndian=-1\nSigned=2\n");
   const SettingsLoad load = LoadSettingsFile(path);
   EXPECT_TRUE(load.problems.isEmpty());
-  EXPECT_EQ(load.settings.sampleType, 7);
-  EXPECT_EQ(load.settings.byteOrder, -1);
-  EXPECT_EQ(load.settings.signedness, 2);
+  EXPECT_EQ(load.settings.sampleType, SampleType(7));
+  EXPECT_EQ(load.settings.byteOrder, ByteOrder(-1));
+  EXPECT_EQ(load.settings.signedness, Signedness(2));
 }
 
 TEST_F(SettingsFileTest, FilesThatCannotBeReadAreReported) {
@@ -220,7 +225,7 @@ TEST_F(SettingsFileTest, FilesThatCannotBeReadAreReported) {
 TEST_F(SettingsFileTest, SaveReportsAFileItCouldNotWrite) {
   QDir(Path("")).mkdir("taken.ini");
   QSettings store(Path("taken.ini"), QSettings::IniFormat);
-  EXPECT_FALSE(SaveSettings(store, ConverterSettings{}));
+  EXPECT_FALSE(SaveSettings(store, FirstRunSettings()));
 }
 
 // Sets an environment variable for the life of the object.
@@ -257,3 +262,5 @@ TEST(DesktopSettingsPath, FollowsTheConfigurationFolder) {
 }
 
 }  // namespace
+
+}  // namespace projconv

@@ -5,8 +5,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "qt_printing.h"
-#include "settings_file.h"
+#include "settings/settings_file.h"
+#include "tests/settings/qt_printing.h"
+#include "tests/support/parameter_printing.h"
+
+namespace projconv {
 
 // A scratch folder for settings files. QSettings caches, per path, what this
 // process last wrote, so a file is always read back under a new name: the
@@ -23,7 +26,7 @@ class SettingsFileTest : public ::testing::Test {
   }
 
   // Saves `settings`, and returns the path of a fresh copy of the file.
-  QString SaveAndCopy(const ConverterSettings& settings) {
+  QString SaveAndCopy(const ConversionParameters& settings) {
     const QString written = Path(QStringLiteral("written%1.ini").arg(++files_));
     {
       QSettings store(written, QSettings::IniFormat);
@@ -34,7 +37,7 @@ class SettingsFileTest : public ::testing::Test {
     return copy;
   }
 
-  ConverterSettings RoundTrip(const ConverterSettings& settings) {
+  ConversionParameters RoundTrip(const ConversionParameters& settings) {
     const SettingsLoad load = LoadSettingsFile(SaveAndCopy(settings));
     EXPECT_TRUE(load.problems.isEmpty()) << load.problems.join('\n').toStdString();
     return load.settings;
@@ -50,3 +53,5 @@ class SettingsFileTest : public ::testing::Test {
   QTemporaryDir dir_;
   int files_ = 0;
 };
+
+}  // namespace projconv

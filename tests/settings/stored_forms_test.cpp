@@ -1,7 +1,10 @@
 #include <cmath>
 #include <limits>
 
-#include "settings_test_support.h"
+#include "tests/settings/settings_test_support.h"
+#include "settings/settings_keys.h"
+
+namespace projconv {
 
 namespace {
 
@@ -31,7 +34,7 @@ const FloatCase kFloatCases[] = {
 TEST_F(SettingsFileTest, FloatsGoThroughTheirStoredIntegers) {
   for (const FloatCase& c : kFloatCases) {
     SCOPED_TRACE(c.what);
-    ConverterSettings settings;
+    ConversionParameters settings = FirstRunSettings();
     (c.isAngle ? settings.angle : settings.scale) = c.value;
     const QString path = SaveAndCopy(settings);
     const QString key = c.isAngle ? "Rotatangle" : "Scale";
@@ -44,3 +47,5 @@ TEST_F(SettingsFileTest, FloatsGoThroughTheirStoredIntegers) {
 }
 
 }  // namespace
+
+}  // namespace projconv

@@ -1,10 +1,12 @@
-#include "child_process.h"
+#include "tests/support/child_process.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace projconv {
 
 namespace {
 
@@ -51,3 +53,5 @@ std::string RunInChild(const std::function<std::string()>& body) {
   }
   return text;
 }
+
+}  // namespace projconv

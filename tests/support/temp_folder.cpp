@@ -1,4 +1,4 @@
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+namespace projconv {
 
 namespace test_support {
 
@@ -75,3 +77,5 @@ std::vector<std::string> TempFolder::List(const std::string& name) const {
 }
 
 }  // namespace test_support
+
+}  // namespace projconv

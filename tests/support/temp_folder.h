@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace projconv {
+
 namespace test_support {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -31,3 +33,5 @@ class TempFolder {
 };
 
 }  // namespace test_support
+
+}  // namespace projconv

@@ -1,0 +1,156 @@
+// The row kernels in 4 double lanes (AVX2). Compiled with -mavx2 but without
+// FMA, and with contraction off, so every lane rounds exactly as the scalar
+// code does. Only intrinsics, templates instantiated with this file's own lane
+// types and the out-of-line scalar helpers are used here: nothing compiled for
+// AVX2 can be shared with, and picked up by, code meant for any x86-64.
+
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/internal/row_kernels.h"
+#include "engine/internal/row_loops.h"
+
+namespace projconv {
+
+namespace {
+
+using sample_arithmetic::Neighbours;
+
+struct Doubles {
+  __m256d v;
+};
+Doubles operator+(Doubles a, Doubles b) {
+  return {_mm256_add_pd(a.v, b.v)};
+}
+Doubles operator-(Doubles a, Doubles b) {
+  return {_mm256_sub_pd(a.v, b.v)};
+}
+Doubles operator*(Doubles a, Doubles b) {
+  return {_mm256_mul_pd(a.v, b.v)};
+}
+
+struct Avx2Lanes {
+  static constexpr int kWidth = 4;
+  using D = Doubles;
+
+  static D Splat(double v) { return {_mm256_set1_pd(v)}; }
+  static D LoadDoubles(const double* from) { return {_mm256_loadu_pd(from)}; }
+  static D Truncate(D d) { return {_mm256_round_pd(d.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)}; }
+  static D Wrap32(D d) { return d; }
+
+  static D Load(row_loops::FloatSamples from, std::int64_t j) {
+    return {_mm256_cvtps_pd(_mm_loadu_ps(reinterpret_cast<const float*>(from.at + 4 * j)))};
+  }
+  static D Load(row_loops::Int16Samples from, std::int64_t j) {
+    const __m128i raw = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.at + 2 * j));
+    return {_mm256_cvtepi32_pd(_mm_cvtepi16_epi32(raw))};
+  }
+  static __m128i Int16sAsInt32s(row_loops::Int16Samples from, std::int64_t j) {
+    return _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.at + 2 * j)));
+  }
+  static D SumOfInt16s(row_loops::Int16Samples a, row_loops::Int16Samples b,
+                       row_loops::Int16Samples c, std::int64_t j) {
+    const __m128i sum = _mm_add_epi32(_mm_add_epi32(Int16sAsInt32s(a, j), Int16sAsInt32s(b, j)),
+                                      Int16sAsInt32s(c, j));
+    return {_mm256_cvtepi32_pd(sum)};
+  }
+  static void StoreFloats(unsigned char* to, D v) {
+    _mm_storeu_ps(reinterpret_cast<float*>(to), _mm256_cvtpd_ps(v.v));
+  }
+
+  static void StoreSample16(unsigned char* to, D v) {
+    __m128i whole = _mm256_cvttpd_epi32(v.v);
+    // A lane beyond the 32-bit range comes back as 0x80000000; its low 16
+    // bits then need the full 64-bit truncation.
+    const __m128i outOfRange = _mm_cmpeq_epi32(whole, _mm_set1_epi32(INT32_MIN));
+    if (_mm_movemask_epi8(outOfRange) != 0) {
+      alignas(32) double lanes[kWidth];
+      alignas(16) std::int32_t samples[kWidth];
+      _mm256_store_pd(lanes, v.v);
+      for (int lane = 0; lane < kWidth; ++lane) samples[lane] = Sample16Of(lanes[lane]);
+      whole = _mm_load_si128(reinterpret_cast<const __m128i*>(samples));
+    }
+    const __m128i lowHalves =
+        _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(whole, lowHalves));
+  }
+};
+
+// Splits gathered pairs (P00, P10) of four lanes into P00s and P10s.
+void SplitPairs(__m256i pairs, Doubles& first, Doubles& second) {
+  const __m256 ordered = _mm256_permutevar8x32_ps(_mm256_castsi256_ps(pairs),
+                                                  _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+  first = {_mm256_cvtps_pd(_mm256_castps256_ps128(ordered))};
+  second = {_mm256_cvtps_pd(_mm256_extractf128_ps(ordered, 1))};
+}
+
+// The four neighbours of each lane as two gathers of adjacent pairs, one in
+// row y0 and one in row y0 + 1. The caller's proof keeps the index and y0 * X
+// below 2^32 in magnitude, so both are exact in double.
+struct GatherFetch {
+  const long long* upper;
+  const long long* lower;
+  __m256d width;
+
+  Neighbours<Doubles> operator()(Doubles x0, Doubles y0) const {
+    const __m128i k = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(y0.v, width), x0.v));
+    Neighbours<Doubles> p;
+    SplitPairs(_mm256_i32gather_epi64(upper, k, 4), p.p00, p.p10);
+    SplitPairs(_mm256_i32gather_epi64(lower, k, 4), p.p01, p.p11);
+    return p;
+  }
+};
+
+std::int64_t MeanOfFloats(unsigned char* to, const unsigned char* first,
+                          const unsigned char* second, const unsigned char* last,
+                          std::int64_t count) {
+  return row_loops::MeanOfRows<Avx2Lanes>(to, row_loops::FloatSamples{first},
+                                          row_loops::FloatSamples{second},
+                                          row_loops::FloatSamples{last}, count);
+}
+
+std::int64_t MeanOfInt16s(unsigned char* to, const unsigned char* first,
+                          const unsigned char* second, const unsigned char* last,
+                          std::int64_t count) {
+  return row_loops::MeanOfInt16Rows<Avx2Lanes>(to, row_loops::Int16Samples{first},
+                                               row_loops::Int16Samples{second},
+                                               row_loops::Int16Samples{last}, count);
+}
+
+std::int64_t SampleRowGathered(const SamplingRow& row, unsigned char* out, std::int64_t begin,
+                               std::int64_t end) {
+  const GatherFetch fetch{
+      reinterpret_cast<const long long*>(row.work),
+      reinterpret_cast<const long long*>(row.work + 4 * std::int64_t{row.width}),
+      _mm256_set1_pd(row.width)};
+  return row_loops::SampleRow<Avx2Lanes>(row, fetch, out, begin, end);
+}
+
+void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t bytes) {
+  std::size_t head = (32 - (reinterpret_cast<std::uintptr_t>(to) & 31)) & 31;
+  if (head > bytes) head = bytes;
+  __builtin_memcpy(to, from, head);
+  std::size_t done = head;
+  for (; done + 32 <= bytes; done += 32) {
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(to + done),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + done)));
+  }
+  __builtin_memcpy(to + done, from + done, bytes - done);
+  _mm_sfence();  // the stores bypassing the caches are ordered before whatever follows
+}
+
+}  // namespace
+
+const RowKernels kAvx2RowKernels{
+    MeanOfFloats,
+    MeanOfInt16s,
+    row_loops::Int16ToFloat<Avx2Lanes>,
+    row_loops::ScaleFloats<Avx2Lanes>,
+    row_loops::ScaledSamples16<Avx2Lanes>,
+    SampleRowGathered,
+    CopyForLater,
+};
+
+}  // namespace projconv

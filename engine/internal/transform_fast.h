@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/owned_buffer.h"
+#include "engine/internal/row_kernels.h"
+#include "engine/transform_kernels.h"
+#include "engine/internal/worker_pool.h"
+
+namespace projconv {
+
+class ProjectionJob;
+class StreamedOutput;
+
+// The fast schedule of the per-image transform: the same arithmetic as the
+// reference, sample for sample, but done a row at a time by vector kernels on
+// a pool of threads, with the work image, both scratch images and the decoded
+// input left exactly as the reference leaves them.
+class FastTransform {
+ public:
+  // Runs on `workers` threads of the process's pool, the caller's included.
+  explicit FastTransform(int workers);
+
+  // The worker count asked for, which the pool may have fallen short of.
+  int requestedWorkers() const { return requested_; }
+  // The workers an image runs on.
+  int workers() const;
+  // The threads, for other work of the batch between images.
+  WorkerPool& pool() { return pool_; }
+
+  // Converts the image in the job's read area into outImage, handing each
+  // finished stretch of output rows to `output` if it is not null. The job's
+  // buffers must fit its parameters and its sample type must be 0 or 1.
+  // False, with nothing changed, when the row buffers cannot be obtained.
+  bool Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output);
+
+  // Obtains the row buffers an image of `job` needs, ahead of its first
+  // image; false when they cannot be had.
+  bool Reserve(const ProjectionJob& job);
+
+ private:
+  bool ObtainScratch(std::int64_t rowFloats, std::int64_t columns);
+
+  int requested_;
+  WorkerPool& pool_;  // the process's, shared with every other job
+  std::vector<OwnedBuffer<float>> rowBuffers_;  // one row of floats per worker
+  OwnedBuffer<double> columnTerms_;             // cos * dx and sin * dx per output column
+};
+
+// The kernel set a job's choice stands for on this processor; null for the
+// reference or for a set the processor cannot run.
+const RowKernels* KernelsFor(TransformKernels choice);
+
+}  // namespace projconv

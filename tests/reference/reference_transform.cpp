@@ -1,0 +1,173 @@
+// The reference transform, the yardstick of the tests: the per-image
+// arithmetic written sample by sample, in the order the results are defined,
+// deliberately apart from the engine's own formulas so that a slip in those
+// cannot hide in both. Every intermediate is a double formed
+// from exactly loaded float or integer operands, every value kept in an image
+// is rounded to float, and every float-to-integer step truncates toward zero
+// and wraps. The fast schedule (transform_fast.cpp) must match it bit for bit,
+// in the output and in every buffer; tests hold the two side by side.
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "tests/reference/reference_transform.h"
+
+#include "engine/projection_job.h"
+#include "engine/sample_math.h"
+#include "engine/internal/sample_view.h"
+
+namespace projconv {
+
+namespace {
+
+constexpr double kDegreesToRadians = 0.017453292519943295;
+constexpr double kThird = static_cast<double>(0.33333334f);  // the float nearest 1/3
+constexpr double kInv65536 = 1.0 / 65536.0;
+
+std::uint16_t SwapBytes(std::uint16_t v) {
+  return static_cast<std::uint16_t>((v << 8) | (v >> 8));
+}
+
+// The views of one call: the 16-bit input, the float work image and its two
+// scratch images, all addressed by sample index from the image's first sample.
+struct Images {
+  SampleView<std::int16_t> input;
+  SampleView<float> work;
+  SampleView<float> vertical;
+  SampleView<float> horizontal;
+};
+
+Images ViewsOf(const ProjectionJob& job, std::int64_t n) {
+  const std::int64_t intBytes = std::int64_t(job.intBuffer.bytes());
+  const std::int64_t floatBytes = std::int64_t(job.floatBuffer.bytes());
+  const std::int64_t inputOrigin =
+      (job.intReadArea - job.intBuffer.data()) * 2 + std::int64_t{job.headerLen};
+  const std::int64_t workOrigin =
+      (job.floatReadArea - job.floatBuffer.data()) * 4 + std::int64_t{job.headerLen};
+  return Images{{job.intBuffer.data(), intBytes, inputOrigin},
+                {job.floatBuffer.data(), floatBytes, workOrigin},
+                {job.floatBuffer.data(), floatBytes, workOrigin + 4 * n},
+                {job.floatBuffer.data(), floatBytes, workOrigin + 8 * n}};
+}
+
+void Decode(ProjectionJob& job, const Images& im, std::int64_t n) {
+  if (job.sampleType == SampleType::Float32) {
+    job.byteOrder = ByteOrder::LittleEndian;
+    job.signedness = Signedness::Signed;
+    return;
+  }
+  if (job.sampleType != SampleType::Integer16) return;
+  for (std::int64_t k = 0; k < n; ++k) {
+    auto v = static_cast<std::uint16_t>(im.input.Get(k));
+    if (job.byteOrder == ByteOrder::BigEndian) v = SwapBytes(v);
+    if (job.signedness == Signedness::Unsigned) v = static_cast<std::uint16_t>(v >> 1);
+    im.input.Set(k, static_cast<std::int16_t>(v));
+  }
+}
+
+void CopyDirect(const ProjectionJob& job, const Images& im) {
+  const std::int64_t x = job.inSizeX;
+  const double scale = job.scale;
+  for (std::int64_t i = 0; i < job.outSizeY; ++i) {
+    for (std::int64_t j = 0; j < job.outSizeX; ++j) {
+      const std::int64_t k = (job.cropTop + i) * x + job.cropLeft + j;
+      std::int16_t& out = job.outImage[i * job.outSizeX + j];
+      if (job.sampleType == SampleType::Integer16) {
+        out = im.input.Get(k);
+      } else if (job.sampleType == SampleType::Float32) {
+        out = static_cast<std::int16_t>(TruncToSample16(double(im.work.Get(k)) * scale));
+      }
+    }
+  }
+}
+
+void FillWork(const ProjectionJob& job, const Images& im, std::int64_t n) {
+  const double scale = job.scale;
+  for (std::int64_t k = 0; k < n; ++k) {
+    if (job.sampleType == SampleType::Integer16) {
+      im.work.Set(k, static_cast<float>(im.input.Get(k)));
+    } else if (job.sampleType == SampleType::Float32) {
+      im.work.Set(k, static_cast<float>(double(im.work.Get(k)) * scale));
+    }
+  }
+}
+
+void SmoothVertically(const Images& im, std::int64_t x, std::int64_t y) {
+  for (std::int64_t r = 1; r <= y - 2; ++r) {
+    for (std::int64_t c = 0; c < x; ++c) {
+      const double sum = (double(im.work.Get(r * x + c)) + double(im.work.Get((r + 1) * x + c))) +
+                         double(im.work.Get((r - 1) * x + c));
+      im.vertical.Set(r * x + c, static_cast<float>(sum * kThird));
+    }
+  }
+  for (std::int64_t k = 0; k < x * y; ++k) im.work.Set(k, im.vertical.Get(k));
+}
+
+void SmoothHorizontally(const Images& im, std::int64_t x, std::int64_t y) {
+  for (std::int64_t r = 0; r < y; ++r) {
+    for (std::int64_t c = 1; c <= x - 2; ++c) {
+      const std::int64_t k = r * x + c;
+      const double sum =
+          (double(im.work.Get(k + 1)) + double(im.work.Get(k - 1))) + double(im.work.Get(k));
+      im.horizontal.Set(k, static_cast<float>(sum * kThird));
+    }
+  }
+  for (std::int64_t k = 0; k < x * y; ++k) im.work.Set(k, im.horizontal.Get(k));
+}
+
+// Bilinear value at source position (xs, ys), weights truncated to 1/256.
+double Interpolate(const SampleView<float>& work, std::int64_t x, double xs, double ys) {
+  const std::int32_t x0 = TruncToInt32Bits(xs);
+  const std::int32_t y0 = TruncToInt32Bits(ys);
+  const std::int32_t fx = TruncToInt32Bits((xs - x0) * 256.0);
+  const std::int32_t fy = TruncToInt32Bits((ys - y0) * 256.0);
+  const std::int64_t k = std::int64_t{y0} * x + x0;
+  const double p00 = work.Get(k), p10 = work.Get(k + 1);
+  const double p01 = work.Get(k + x), p11 = work.Get(k + x + 1);
+  const double top = fx * (p10 - p00) + 256.0 * p00;
+  const double bottom = fx * (p11 - p01) + 256.0 * p01;
+  return (top * Wrap32(256 - std::int64_t{fy}) + bottom * fy) * kInv65536;
+}
+
+void Resample(const ProjectionJob& job, const Images& im) {
+  const double theta = double(job.angle) * kDegreesToRadians;
+  const double c = std::cos(theta), s = std::sin(theta);
+  const double sx = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
+  const double sy = double(std::int64_t{job.cropBottom} - job.cropTop) / double(job.outSizeY);
+  const std::int64_t x = job.inSizeX, y = job.inSizeY;
+
+  if (sy >= 2.0) SmoothVertically(im, x, y);
+  if (sx >= 2.0) SmoothHorizontally(im, x, y);
+  // Nothing to place; without this an empty row count of 2^31 would be walked.
+  if (job.outSizeX == 0 || job.outSizeY == 0) return;
+
+  for (std::int64_t i = 0; i < job.outSizeY; ++i) {
+    const double dy = (double(i) * sy + job.cropTop) - job.rotCentreY;
+    const double a = dy * s, b = dy * c;
+    for (std::int64_t j = 0; j < job.outSizeX; ++j) {
+      const double dx = (double(j) * sx + job.cropLeft) - job.rotCentreX;
+      const double xs = (c * dx - a) + job.rotCentreX;
+      const double ys = (s * dx + b) + job.rotCentreY;
+      job.outImage[i * job.outSizeX + j] =
+          static_cast<std::int16_t>(TruncToSample16(Interpolate(im.work, x, xs, ys)));
+    }
+  }
+}
+
+}  // namespace
+
+void TransformReference(ProjectionJob& job) {
+  const std::int64_t n = std::int64_t{job.inSizeX} * job.inSizeY;
+  if (!job.BuffersFit()) return;
+  const Images images = ViewsOf(job, n);
+  Decode(job, images, n);
+  if (job.TakesDirectPath()) {
+    CopyDirect(job, images);
+    return;
+  }
+  FillWork(job, images, n);
+  Resample(job, images);
+}
+
+}  // namespace projconv

@@ -1,0 +1,160 @@
+// Renders the converter dialog with its preview panel open on the built-in
+// sample, in the middle of converting it, to a PNG file:
+//
+//   QT_QPA_PLATFORM=offscreen projconv_panel_preview preview.png
+//
+// The sample is written to a temporary folder; one of its inputs is replaced
+// by a named pipe that holds the batch inside that image while the picture is
+// taken, so that the progress bar shows a batch under way. The batch is then
+// let go, cancelled, and the dialog closed.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui/converter_dialog.h"
+#include "form/control_ids.h"
+#include "gui/image_pane.h"
+#include "gui/panel_toggle.h"
+#include "gui/preview_panel.h"
+#include "engine/projection_job.h"
+#include "sample/sample_layout.h"
+#include "sample/write_sample.h"
+
+namespace projconv {
+
+namespace {
+
+constexpr int kHeldImage = 23;  // the picture shows the batch past the file before it
+
+std::string InputName(const std::string& folder, int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/raw.%04d", number);
+  return folder + name;
+}
+
+void FillIn(ConverterValues& v, const std::string& folder) {
+  v.inFolder = folder;
+  v.outFolder = folder + "/" + sample::kOutFolder;
+  v.inFormat = sample::kInFormat;
+  v.outFormat = sample::kOutFormat;
+  v.headerLen = sample::kHeaderBytes;
+  v.inSizeX = sample::kWidth;
+  v.inSizeY = sample::kHeight;
+  v.outSizeX = sample::kOutWidth;
+  v.outSizeY = sample::kOutHeight;
+  v.cropLeft = sample::kCropLeft;
+  v.cropTop = sample::kCropTop;
+  v.cropRight = sample::kCropRight;
+  v.cropBottom = sample::kCropBottom;
+  v.rotCentreX = sample::kCentreX;
+  v.rotCentreY = sample::kCentreY;
+  v.angle = float(sample::kRollDegrees);
+}
+
+// Replaces the input file by a named pipe and returns the file's bytes.
+std::vector<char> HoldAt(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ::unlink(name.c_str());
+  if (::mkfifo(name.c_str(), 0600) != 0) bytes.clear();
+  return bytes;
+}
+
+// Lets the held image through once the batch has the pipe open.
+void Feed(const std::string& pipe, const std::vector<char>& bytes) {
+  int fd = -1;
+  for (int tries = 0; fd < 0 && tries < 5000; ++tries) {
+    fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (fd < 0) return;
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote <= 0) break;
+    done += std::size_t(wrote);
+  }
+  ::close(fd);
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!condition() && waited.elapsed() < 20000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return condition();
+}
+
+}  // namespace
+
+}  // namespace projconv
+
+int main(int argc, char** argv) {
+  using namespace projconv;
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s out.png\n", argv[0]);
+    return 2;
+  }
+  QTemporaryDir root(QDir::tempPath() + "/scan-042-XXXXXX");
+  const std::string folder = QDir(root.path()).filePath("scan").toStdString();
+  const sample::SampleResult written = sample::WriteSample(folder);
+  if (!written.ok) {
+    std::fprintf(stderr, "%s\n", written.error.c_str());
+    return 1;
+  }
+  const std::string pipe = InputName(folder, kHeldImage);
+  const std::vector<char> held = HoldAt(pipe);
+  if (held.empty()) {
+    std::perror("mkfifo");
+    return 1;
+  }
+
+  ProjectionJob job;
+  ConverterDialog dialog;
+  dialog.SetJob(&job);
+  dialog.SetCloseWait(std::chrono::milliseconds(0));
+  FillIn(dialog.values(), folder);
+  dialog.show();
+  auto* panel = dialog.findChild<PreviewPanel*>();
+  panel->SetOpen(true);
+  const bool shown = WaitFor([panel] {
+    return panel->UpToDate() && panel->inputPane().hasPicture() && panel->outputPane().hasPicture();
+  });
+
+  qobject_cast<QAbstractButton*>(dialog.Control(kIdcConvertButton))->click();
+  const auto* progress = qobject_cast<QLineEdit*>(dialog.Control(kIdcProgressEdit));
+  const bool underWay =
+      WaitFor([progress] { return progress->text() == QString::number(kHeldImage - 1); });
+  // Let the forecast and the bar catch up.
+  QElapsedTimer settle;
+  settle.start();
+  while (settle.elapsed() < 1200) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  const bool saved = shown && underWay && dialog.grab().save(QString::fromLocal8Bit(argv[1]));
+
+  std::thread feeder(Feed, pipe, held);
+  dialog.close();
+  feeder.join();
+  if (!saved) {
+    std::fprintf(stderr, "cannot write %s (pictures %s, batch held %s)\n", argv[1],
+                 shown ? "shown" : "missing", underWay ? "yes" : "no");
+    return 1;
+  }
+  return 0;
+}
