@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 
-
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: run_measured COMMAND [ARGUMENTS...]\n");

@@ -8,9 +8,9 @@
 #include "cli/console_reporter.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/terminal_text.h"
 #include "engine/projection_job.h"
 #include "preview/sequence_forecast.h"
-#include "cli/terminal_text.h"
 
 namespace projconv {
 

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "preview/crop_overlay.h"
 #include "cli/exit_codes.h"
+#include "cli/terminal_text.h"
 #include "engine/projection_job.h"
+#include "preview/crop_overlay.h"
 #include "preview/preview_renderer.h"
 #include "preview/side_by_side.h"
-#include "cli/terminal_text.h"
 
 namespace projconv {
 

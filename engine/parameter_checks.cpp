@@ -33,9 +33,9 @@ std::optional<Refusal> CheckSampleType(const ConversionParameters& p) {
   if (p.sampleType == SampleType::Integer16 || p.sampleType == SampleType::Float32) {
     return std::nullopt;
   }
-  return Refusal{RefusalKind::SampleType,
-                 "Unknown input sample type " + std::to_string(ChoiceNumber(p.sampleType)) +
-                     ": choose \"Integer 16 bits\" or \"Float 32 bits\""};
+  return Refusal{RefusalKind::SampleType, "Unknown input sample type " +
+                                              std::to_string(ChoiceNumber(p.sampleType)) +
+                                              ": choose \"Integer 16 bits\" or \"Float 32 bits\""};
 }
 
 std::optional<Refusal> CheckSizes(const ConversionParameters& p) {
@@ -71,7 +71,8 @@ std::optional<Refusal> CheckParameters(const ConversionParameters& p, bool withN
   // Written so that a NaN angle is refused too: it would pass both
   // comparisons the other way round and turn every image into zeros.
   if (!(p.angle >= -180 && p.angle <= 180)) {
-    return Refusal{RefusalKind::Angle, "Angle of rotation should be between plus/minus 180 degrees"};
+    return Refusal{RefusalKind::Angle,
+                   "Angle of rotation should be between plus/minus 180 degrees"};
   }
   if (auto refusal = CheckSampleType(p)) return refusal;
   if (p.sampleType == SampleType::Float32 && !std::isfinite(p.scale)) {

@@ -11,14 +11,14 @@
 namespace projconv {
 
 enum class RefusalKind {
-  CropWindow,    // the direct path's window reaches too far outside the input
-  Angle,         // not within plus/minus 180 degrees
-  SampleType,    // neither 16-bit integers nor 32-bit floats
-  Scale,         // not finite, with float samples
-  NegativeSize,  // a negative size or header length
-  NamePattern,   // a name format with other than one integer field
-  Memory,        // the buffers cannot be had
-  NoInput,       // the input gave no bytes (an image held in memory)
+  CropWindow,      // the direct path's window reaches too far outside the input
+  Angle,           // not within plus/minus 180 degrees
+  SampleType,      // neither 16-bit integers nor 32-bit floats
+  Scale,           // not finite, with float samples
+  NegativeSize,    // a negative size or header length
+  NamePattern,     // a name format with other than one integer field
+  Memory,          // the buffers cannot be had
+  NoInput,         // the input gave no bytes (an image held in memory)
   OutputTooSmall,  // the caller's buffer cannot hold the output image
 };
 

@@ -10,19 +10,18 @@
 #include <new>
 #include <optional>
 
-#include "engine/name_pattern.h"
 #include "engine/internal/parallel_read.h"
+#include "engine/internal/streamed_output.h"
+#include "engine/internal/transform_fast.h"
+#include "engine/name_pattern.h"
 #include "engine/posix_file.h"
 #include "engine/projection_job.h"
 #include "engine/sample_math.h"
-#include "engine/internal/streamed_output.h"
-#include "engine/internal/transform_fast.h"
 
 namespace projconv {
 
 static_assert(std::endian::native == std::endian::little,
               "output files are written straight from memory as little-endian samples");
-
 
 StopFlag cancelRequested{0};
 
@@ -138,13 +137,13 @@ BatchResult ProjectionJob::RunBatchWithResult() {
 }
 
 void ProjectionJob::RunSequence(BatchResult& result) {
-
   const NamePattern inPattern = *NamePattern::Parse(inFormat);
   const NamePattern outPattern = *NamePattern::Parse(outFormat);
   const std::uint64_t n = std::uint64_t(inSizeX) * std::uint64_t(inSizeY);
   const std::size_t sampleBytes = sampleType == SampleType::Integer16 ? 2 : 4;
   const std::size_t readBytes = std::size_t(headerLen) + sampleBytes * n;
-  void* const readArea = sampleType == SampleType::Integer16 ? static_cast<void*>(intReadArea) : floatReadArea;
+  void* const readArea =
+      sampleType == SampleType::Integer16 ? static_cast<void*>(intReadArea) : floatReadArea;
   const std::size_t writeBytes = outBuffer.bytes();
 
   // The transform's threads, made now rather than at the first image, also

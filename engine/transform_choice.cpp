@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <new>
 
-#include "engine/projection_job.h"
 #include "engine/internal/transform_fast.h"
+#include "engine/projection_job.h"
 
 namespace projconv {
 
@@ -60,7 +60,6 @@ bool ProjectionJob::BuffersFit() const {
          intReadArea == intBuffer.data() + 2 * n && floatReadArea == floatBuffer.data() + 2 * n &&
          outImage == outBuffer.data();
 }
-
 
 FastTransform* ProjectionJob::Schedule() {
   const int wanted =

@@ -6,10 +6,10 @@ namespace projconv {
 // output and leaves the same buffer contents; they differ only in speed.
 // Tests pin one to compare them; everything else keeps Fastest.
 enum class TransformKernels {
-  Fastest,    // the widest vector kernels this processor runs
-  Scalar,     // the fast schedule with one sample at a time
-  Avx2,       // the fast schedule with 4 double lanes
-  Avx512,     // the fast schedule with 8 double lanes
+  Fastest,  // the widest vector kernels this processor runs
+  Scalar,   // the fast schedule with one sample at a time
+  Avx2,     // the fast schedule with 4 double lanes
+  Avx512,   // the fast schedule with 8 double lanes
 };
 
 // Whether this build and this processor can run `kernels`.

@@ -65,7 +65,7 @@ class DataExchange {
   void Radio(int firstId, std::int32_t& member);
   // The same for a choice held as an enum: the button's index is its number.
   template <typename Choice>
-    requires std::is_enum_v<Choice>
+  requires std::is_enum_v<Choice>
   void Radio(int firstId, Choice& member) {
     auto index = static_cast<std::int32_t>(member);
     Radio(firstId, index);

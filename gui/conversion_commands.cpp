@@ -7,11 +7,11 @@
 #include <system_error>
 #include <thread>
 
-#include "gui/converter_dialog.h"
+#include "engine/projection_job.h"
 #include "gui/control_groups.h"
+#include "gui/converter_dialog.h"
 #include "gui/forecast_bar.h"
 #include "gui/message_box.h"
-#include "engine/projection_job.h"
 #include "gui/worker_events.h"
 
 namespace projconv {

@@ -1,17 +1,17 @@
 #include "gui/converter_app.h"
 
-#include <QMessageBox>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
 #include <new>
 
-#include "gui/converter_dialog.h"
-#include "gui/preview_panel.h"
-#include "gui/dialog_settings.h"
 #include "engine/projection_job.h"
+#include "gui/converter_dialog.h"
+#include "gui/dialog_settings.h"
+#include "gui/preview_panel.h"
 #include "settings/settings_file.h"
 
 namespace projconv {

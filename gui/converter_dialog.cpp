@@ -9,12 +9,12 @@
 #include <string>
 #include <utility>
 
-#include "gui/banner_art.h"
-#include "gui/control_groups.h"
 #include "form/control_ids.h"
 #include "form/converter_exchange.h"
 #include "form/data_exchange.h"
 #include "gui/app_icon.h"
+#include "gui/banner_art.h"
+#include "gui/control_groups.h"
 #include "gui/forecast_bar.h"
 #include "gui/keyboard_access.h"
 #include "gui/preview_panel.h"

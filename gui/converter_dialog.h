@@ -13,8 +13,8 @@
 #include <memory>
 #include <span>
 
-#include "gui/conversion_worker.h"
 #include "form/converter_values.h"
+#include "gui/conversion_worker.h"
 #include "gui/folder_picker.h"
 #include "gui/worker_bridge.h"
 
@@ -33,7 +33,6 @@ class ForecastBar;
 class PreviewPanel;
 class ProjectionJob;
 class WorkerMessageEvent;
-
 
 class ConverterDialog : public QDialog {
   Q_OBJECT

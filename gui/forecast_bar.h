@@ -45,9 +45,9 @@ class ForecastBar : public QProgressBar {
   std::uint64_t batch_ = 0;  // counts batches, so that a late count is known
   std::int64_t done_ = 0;
   QElapsedTimer clock_;
-  double lastFileSeconds_ = 0.0;           // when the last file was written
+  double lastFileSeconds_ = 0.0;          // when the last file was written
   std::optional<double> stoppedSeconds_;  // the time the figures keep once stopped
-  QTimer tick_;  // time left moves on between images too
+  QTimer tick_;                           // time left moves on between images too
 };
 
 }  // namespace projconv

@@ -59,8 +59,8 @@ class FolderDrop : public QObject {
 void Shortcut(ConverterDialog& dialog, const QKeySequence& keys, int buttonId) {
   auto* button = qobject_cast<QAbstractButton*>(dialog.Control(buttonId));
   if (button == nullptr) return;
-  button->setToolTip(QStringLiteral("%1 (%2)").arg(button->text(),
-                                                   keys.toString(QKeySequence::NativeText)));
+  button->setToolTip(
+      QStringLiteral("%1 (%2)").arg(button->text(), keys.toString(QKeySequence::NativeText)));
   auto* shortcut = new QShortcut(keys, &dialog);
   QObject::connect(shortcut, &QShortcut::activated, button, [button] {
     if (button->isEnabled()) button->click();

@@ -8,7 +8,6 @@ namespace projconv {
 
 // The program's own messages: a caption, a line of text and one OK button.
 
-
 // Opens the box over `owner` without blocking it: the dialog stays usable
 // while the box is up. The box deletes itself when dismissed; its finished()
 // signal tells when.

@@ -11,14 +11,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "gui/converter_dialog.h"
 #include "form/control_ids.h"
-#include "preview/crop_overlay.h"
-#include "gui/image_pane.h"
 #include "form/number_text.h"
+#include "gui/converter_dialog.h"
+#include "gui/image_pane.h"
 #include "gui/panel_toggle.h"
-#include "preview/preview_service.h"
 #include "gui/qt_controls.h"
+#include "preview/crop_overlay.h"
+#include "preview/preview_service.h"
 
 namespace projconv {
 
@@ -162,8 +162,9 @@ void PreviewPanel::KeepOnScreen(QSize outer) {
   const QRect available = screen->availableGeometry();
   const QPoint from = dialog_.frameGeometry().topLeft();
   // Left and up as far as the window needs, never past the screen's start.
-  const QPoint at(std::max(available.left(), std::min(from.x(), available.right() + 1 - outer.width())),
-                  std::max(available.top(), std::min(from.y(), available.bottom() + 1 - outer.height())));
+  const QPoint at(
+      std::max(available.left(), std::min(from.x(), available.right() + 1 - outer.width())),
+      std::max(available.top(), std::min(from.y(), available.bottom() + 1 - outer.height())));
   if (at != from) dialog_.move(at);
 }
 

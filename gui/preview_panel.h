@@ -31,7 +31,7 @@ class PreviewPanel : public QWidget {
 
  public:
   // Width the window grows by when the panel opens.
-  static constexpr int kWidth = 826;    // beside the dialog, when the screen has room
+  static constexpr int kWidth = 826;      // beside the dialog, when the screen has room
   static constexpr int kNarrowest = 360;  // on a small screen, no narrower than this
 
   // Puts the toggle on `dialog`'s edge and the panel, closed, to its right.

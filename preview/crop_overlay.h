@@ -12,7 +12,6 @@
 
 namespace projconv {
 
-
 // A position in input samples: x along a row, y down the rows. Sample (x, y)
 // itself stands at the whole numbers.
 struct SourcePoint {

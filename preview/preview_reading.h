@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "preview/control_texts.h"
 #include "form/converter_values.h"
+#include "preview/control_texts.h"
 
 namespace projconv {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "preview/pane_image.h"
 #include "engine/projection_job.h"
 #include "engine/single_image.h"
+#include "preview/pane_image.h"
 
 namespace projconv {
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-
 namespace projconv {
 
 PreviewService::PreviewService(Delivery deliver, int maxSide)

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sample/sample_layout.h"
 #include "engine/sample_math.h"
+#include "sample/sample_layout.h"
 
 namespace projconv {
 

@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "gui/converter_dialog.h"
-#include "form/control_ids.h"
 #include "engine/projection_job.h"
+#include "form/control_ids.h"
+#include "gui/converter_dialog.h"
 
 namespace projconv {
 

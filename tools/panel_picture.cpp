@@ -26,12 +26,12 @@
 #include <thread>
 #include <vector>
 
-#include "gui/converter_dialog.h"
+#include "engine/projection_job.h"
 #include "form/control_ids.h"
+#include "gui/converter_dialog.h"
 #include "gui/image_pane.h"
 #include "gui/panel_toggle.h"
 #include "gui/preview_panel.h"
-#include "engine/projection_job.h"
 #include "sample/sample_layout.h"
 #include "sample/write_sample.h"
 

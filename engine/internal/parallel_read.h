@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "engine/posix_file.h"
 #include "engine/internal/worker_pool.h"
+#include "engine/posix_file.h"
 
 namespace projconv {
 

@@ -6,8 +6,8 @@
 
 #include "engine/internal/row_kernels.h"
 #include "engine/internal/row_loops.h"
-#include "engine/sample_math.h"
 #include "engine/internal/sample_view.h"
+#include "engine/sample_math.h"
 
 namespace projconv {
 

@@ -29,11 +29,11 @@
 #include <cstring>
 #include <new>
 
-#include "engine/projection_job.h"
-#include "engine/sample_math.h"
 #include "engine/internal/sample_view.h"
 #include "engine/internal/sampling_bounds.h"
 #include "engine/internal/streamed_output.h"
+#include "engine/projection_job.h"
+#include "engine/sample_math.h"
 
 namespace projconv {
 
@@ -402,8 +402,7 @@ void ImageRun::SampleColumns(const SamplingRow& row, unsigned char* out, std::in
 
 }  // namespace
 
-FastTransform::FastTransform(int workers)
-    : requested_(workers), pool_(ProcessWorkers(workers)) {}
+FastTransform::FastTransform(int workers) : requested_(workers), pool_(ProcessWorkers(workers)) {}
 
 int FastTransform::workers() const {
   return std::min(requested_, pool_.workers());

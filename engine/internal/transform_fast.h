@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/owned_buffer.h"
 #include "engine/internal/row_kernels.h"
-#include "engine/transform_kernels.h"
 #include "engine/internal/worker_pool.h"
+#include "engine/owned_buffer.h"
+#include "engine/transform_kernels.h"
 
 namespace projconv {
 
@@ -43,7 +43,7 @@ class FastTransform {
   bool ObtainScratch(std::int64_t rowFloats, std::int64_t columns);
 
   int requested_;
-  WorkerPool& pool_;  // the process's, shared with every other job
+  WorkerPool& pool_;                            // the process's, shared with every other job
   std::vector<OwnedBuffer<float>> rowBuffers_;  // one row of floats per worker
   OwnedBuffer<double> columnTerms_;             // cos * dx and sin * dx per output column
 };

@@ -90,8 +90,8 @@ void WorkerPool::RunOn(int count, FunctionRef<void(int)> task) {
   task_ = nullptr;
 }
 
-void WorkerPool::ForEach(std::int64_t count,
-                         FunctionRef<void(std::int64_t item, int worker)> body, int workers) {
+void WorkerPool::ForEach(std::int64_t count, FunctionRef<void(std::int64_t item, int worker)> body,
+                         int workers) {
   if (count <= 0) return;
   if (count == 1 || workers <= 1) {
     const std::lock_guard turn(turn_);  // one task at a time, even one without helpers

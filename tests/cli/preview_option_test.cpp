@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "preview/crop_overlay.h"
 #include "cli/forecast_progress.h"
+#include "preview/crop_overlay.h"
 #include "preview/pane_image.h"
 #include "preview/side_by_side.h"
 

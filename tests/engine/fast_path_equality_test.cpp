@@ -312,7 +312,8 @@ INSTANTIATE_TEST_SUITE_P(Kernels, FastPath,
                          KernelName);
 
 TEST_P(FastPath, RandomCasesMatchReferenceInOutputAndBuffers) {
-  for (std::uint32_t seed = 0; seed < 400; ++seed) ExpectSameAsReference(RandomCase(seed), GetParam());
+  for (std::uint32_t seed = 0; seed < 400; ++seed)
+    ExpectSameAsReference(RandomCase(seed), GetParam());
 }
 
 // The table above, made by hand at the places where a schedule is most

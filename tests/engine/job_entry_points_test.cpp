@@ -154,8 +154,8 @@ TEST(ConvertImage, RefusesWithAKindToBranchOn) {
   for (const Case& c : cases) {
     ConversionParameters p = Rotated(folder);
     c.change(p);
-    const auto refusal = ConvertImage(p, std::span(file).first(c.bytes),
-                                      std::span(out).first(c.outSamples));
+    const auto refusal =
+        ConvertImage(p, std::span(file).first(c.bytes), std::span(out).first(c.outSamples));
     ASSERT_TRUE(refusal.has_value()) << c.what;
     EXPECT_EQ(refusal->kind, c.kind) << c.what << ": " << refusal->message;
   }

@@ -11,8 +11,8 @@
 #include <limits>
 #include <vector>
 
-#include "engine/sample_math.h"
 #include "engine/internal/sampling_bounds.h"
+#include "engine/sample_math.h"
 
 namespace projconv {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/batch_reporter.h"
-#include "tests/support/child_process.h"
 #include "engine/projection_job.h"
+#include "tests/support/child_process.h"
 
 namespace projconv {
 

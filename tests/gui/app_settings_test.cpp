@@ -13,9 +13,9 @@
 #include <chrono>
 #include <functional>
 
-#include "gui/converter_dialog.h"
 #include "form/control_ids.h"
 #include "gui/converter_app.h"
+#include "gui/converter_dialog.h"
 #include "settings/settings_file.h"
 
 namespace projconv {

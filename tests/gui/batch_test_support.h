@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "gui/converter_dialog.h"
 #include "engine/projection_job.h"
+#include "gui/converter_dialog.h"
 
 namespace projconv {
 

@@ -10,20 +10,20 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <algorithm>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "tests/gui/batch_test_support.h"
 #include "form/control_ids.h"
-#include "tests/gui/dialog_test_support.h"
 #include "gui/forecast_bar.h"
 #include "gui/image_pane.h"
 #include "gui/panel_toggle.h"
 #include "gui/preview_panel.h"
+#include "tests/gui/batch_test_support.h"
+#include "tests/gui/dialog_test_support.h"
 
 namespace projconv {
 

@@ -6,8 +6,8 @@
 #include <QCheckBox>
 #include <utility>
 
-#include "tests/gui/dialog_test_support.h"
 #include "tests/form/exchange_cases.h"
+#include "tests/gui/dialog_test_support.h"
 
 namespace projconv {
 
@@ -17,7 +17,8 @@ class WidgetHarness : public ExchangeHarness {
  public:
   WidgetHarness() {
     dialog_.SetFailureReporter([this](const QString& m) { messages_.push_back(m.toStdString()); });
-    dialog_.values().sampleType = SampleType::Float32;  // keeps the scale edit enabled, so it can take the focus
+    dialog_.values().sampleType =
+        SampleType::Float32;  // keeps the scale edit enabled, so it can take the focus
     dialog_.show();
   }
   ConverterValues& values() override { return dialog_.values(); }

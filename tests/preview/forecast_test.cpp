@@ -6,8 +6,8 @@
 #include <chrono>
 #include <future>
 
-#include "tests/preview/preview_test_support.h"
 #include "preview/sequence_forecast.h"
+#include "tests/preview/preview_test_support.h"
 
 namespace projconv {
 

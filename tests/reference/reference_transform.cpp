@@ -13,9 +13,9 @@
 
 #include "tests/reference/reference_transform.h"
 
+#include "engine/internal/sample_view.h"
 #include "engine/projection_job.h"
 #include "engine/sample_math.h"
-#include "engine/internal/sample_view.h"
 
 namespace projconv {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "sample/projection_file.h"
-#include "tests/sample/sample_folder.h"
 #include "sample/write_sample.h"
+#include "tests/sample/sample_folder.h"
 
 namespace projconv {
 

@@ -7,8 +7,8 @@
 #include <QCoreApplication>
 #include <map>
 
-#include "tests/cli/batch_process.h"
 #include "cli/exit_codes.h"
+#include "tests/cli/batch_process.h"
 #include "tests/settings/qt_printing.h"
 
 namespace projconv {

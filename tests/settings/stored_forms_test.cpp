@@ -1,8 +1,8 @@
 #include <cmath>
 #include <limits>
 
-#include "tests/settings/settings_test_support.h"
 #include "settings/settings_keys.h"
+#include "tests/settings/settings_test_support.h"
 
 namespace projconv {
 
