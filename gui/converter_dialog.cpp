@@ -1,7 +1,9 @@
 #include "gui/converter_dialog.h"
 
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
@@ -203,15 +205,21 @@ void ConverterDialog::OnTypeFloat() {
 }
 
 void ConverterDialog::OnBrowseInput() {
-  BrowseFolder(QStringLiteral("Browse for input folder"), values_.inFolder);
+  BrowseFolder(QStringLiteral("Browse for input folder"), kIdcInFolderEdit, values_.inFolder);
 }
 
 void ConverterDialog::OnBrowseOutput() {
-  BrowseFolder(QStringLiteral("Browse for output folder"), values_.outFolder);
+  BrowseFolder(QStringLiteral("Browse for output folder"), kIdcOutFolderEdit, values_.outFolder);
 }
 
-void ConverterDialog::BrowseFolder(const QString& title, std::string& member) {
-  if (const std::optional<std::string> folder = PickedFolderValue(pickFolder_(*this, title))) {
+void ConverterDialog::BrowseFolder(const QString& title, int editId, std::string& member) {
+  // The picker opens where the field points, as typed; elsewhere it opens
+  // wherever the system's picker opens by itself.
+  const auto* edit = qobject_cast<const QLineEdit*>(Control(editId));
+  const QString typed = edit != nullptr ? edit->text() : QString();
+  const QString start = !typed.isEmpty() && QFileInfo(typed).isDir() ? typed : QString();
+  if (const std::optional<std::string> folder =
+          PickedFolderValue(pickFolder_(*this, title, start))) {
     member = *folder;
   }
   // Whatever was picked, every control is loaded from its member: text typed

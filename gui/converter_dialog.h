@@ -109,7 +109,7 @@ class ConverterDialog : public QDialog {
   void ShowFailureBox(const QString& message);
   void SetControlsEnabled(std::span<const int> ids, bool enabled);
   void ConnectCommands();
-  void BrowseFolder(const QString& title, std::string& member);
+  void BrowseFolder(const QString& title, int editId, std::string& member);
   void StartWorker();
   void OnWorkerMessage(const WorkerMessageEvent& message);
   void OnWorkerFinished();

@@ -7,9 +7,10 @@
 
 namespace projconv {
 
-std::optional<QString> PickFolderWithFileDialog(QWidget& owner, const QString& title) {
+std::optional<QString> PickFolderWithFileDialog(QWidget& owner, const QString& title,
+                                                const QString& start) {
   const QString folder =
-      QFileDialog::getExistingDirectory(&owner, title, QString(), QFileDialog::ShowDirsOnly);
+      QFileDialog::getExistingDirectory(&owner, title, start, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   return folder;
 }

@@ -12,12 +12,15 @@ class QWidget;
 
 namespace projconv {
 
-// Shows a folder picker over `owner` under `title`; the chosen folder, or
-// nothing when the user dismissed the picker.
-using FolderPicker = std::function<std::optional<QString>(QWidget& owner, const QString& title)>;
+// Shows a folder picker over `owner` under `title`, opened in `start` (when
+// it is a folder); the chosen folder, or nothing when the user dismissed the
+// picker.
+using FolderPicker = std::function<std::optional<QString>(QWidget& owner, const QString& title,
+                                                          const QString& start)>;
 
 // The system's folder picker (local folders only).
-std::optional<QString> PickFolderWithFileDialog(QWidget& owner, const QString& title);
+std::optional<QString> PickFolderWithFileDialog(QWidget& owner, const QString& title,
+                                                const QString& start);
 
 // Longest folder path a pick may deliver, in characters.
 inline constexpr std::size_t kMaxPickedFolderChars = 259;

@@ -49,6 +49,7 @@ void ForecastBar::Start(const std::string& folder, const std::string& format, st
   done_ = 0;
   lastFileSeconds_ = 0.0;
   stoppedSeconds_.reset();
+  finishing_ = false;
   clock_.start();
   counter_.Start(folder, format, start, [this, batch = ++batch_](SequenceCount count) {
     QCoreApplication::postEvent(this, new CountedEvent(batch, count));
@@ -75,6 +76,7 @@ void ForecastBar::Stop() {
 
 void ForecastBar::ShowFinishing() {
   tick_.stop();
+  finishing_ = true;
   setFormat(QStringLiteral("Finishing the current image, then closing"));
   setEnabled(true);
   show();
@@ -98,6 +100,7 @@ bool ForecastBar::event(QEvent* event) {
 }
 
 void ForecastBar::ShowProgress() {
+  if (finishing_) return;
   const double seconds = stoppedSeconds_.value_or(double(clock_.elapsed()) / 1000.0);
   // Shown as it is: a '%' would start one of the bar's own placeholders.
   QString text = QString::fromStdString(ForecastText(done_, total_, seconds));

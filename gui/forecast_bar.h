@@ -47,6 +47,7 @@ class ForecastBar : public QProgressBar {
   QElapsedTimer clock_;
   double lastFileSeconds_ = 0.0;          // when the last file was written
   std::optional<double> stoppedSeconds_;  // the time the figures keep once stopped
+  bool finishing_ = false;                // the window waits to close: no figures
   QTimer tick_;                           // time left moves on between images too
 };
 

@@ -31,6 +31,24 @@ TEST_F(InputFaultTest, InputThatIsAFolderEndsTheBatchAsUnreadable) {
   EXPECT_EQ(OutputState(5), "0:ok 1:ok 2:ok 3:ok 4:ok");
 }
 
+// A FIFO that nobody writes, or one nobody reads in place of an output,
+// ends the batch at once: neither open nor read may wait for another
+// program, or the batch (and a window waiting for it to stop) would hang.
+TEST_F(InputFaultTest, FifosWithNobodyAtTheOtherEndEndTheBatchAtOnce) {
+  ASSERT_EQ(::unlink(InName(2).c_str()), 0);
+  ASSERT_EQ(::mkfifo(InName(2).c_str(), 0600), 0);
+  EXPECT_EQ(Outcome(Run()),
+            Expected(BatchEnd::InputNotRead, 2, EndMessage(InName(2), "can not be read")));
+  ASSERT_EQ(::unlink(InName(2).c_str()), 0);
+  RestoreInput(2);
+
+  ::unlink(OutName(1).c_str());
+  ASSERT_EQ(::mkfifo(OutName(1).c_str(), 0600), 0);
+  const BatchResult result = Run();
+  EXPECT_EQ(result.end, BatchEnd::OutputNotWritten);
+  EXPECT_EQ(result.filesWritten, 1);
+}
+
 // An input removed since the last batch is where the next one ends; the
 // outputs the last batch made beyond it stay as they were.
 TEST_F(InputFaultTest, InputGoneBetweenBatchesEndsTheNextOneThere) {

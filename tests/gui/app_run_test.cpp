@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,7 @@
 
 #include "form/control_ids.h"
 #include "gui/converter_app.h"
+#include "gui/preview_panel.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 #include "tests/gui/batch_test_support.h"
@@ -82,10 +85,17 @@ TEST_F(AppRunTest, CloseBoxDuringALongImageWaitsForItAndSavesNothing) {
   InputGate gate(folder.In() + "/raw.0002", ScrambledBytes(32, 2));
 
   std::chrono::steady_clock::duration closing{};
+  bool shownWhileWaiting = false;
   RunProgram([&](ConverterDialog& dialog) {
     QTest::mouseClick(dialog.Control(kIdcConvertButton), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Entered(); }));
     gate.Let(2300ms);  // longer than the 2000 ms pause
+    // Waiting for the image, the window stays on the screen and says why.
+    QTimer::singleShot(2100ms, &dialog, [&] {
+      const auto* bar = dialog.findChild<QProgressBar*>();
+      shownWhileWaiting = dialog.isVisible() && bar != nullptr && bar->isVisible() &&
+                          bar->format().startsWith("Finishing the current image");
+    });
     const auto start = std::chrono::steady_clock::now();
     dialog.close();
     closing = std::chrono::steady_clock::now() - start;
@@ -93,9 +103,37 @@ TEST_F(AppRunTest, CloseBoxDuringALongImageWaitsForItAndSavesNothing) {
   });
 
   EXPECT_GE(closing, 2200ms);
+  EXPECT_TRUE(shownWhileWaiting);
   EXPECT_EQ(FileNames(folder.Out()),
             (std::vector<std::string>{"raw.0000", "raw.0001", "raw.0002"}));
   EXPECT_EQ(SettingsBytes(), before);
+}
+
+// What could not be read from the settings file is said in the window, which
+// opens all the same; the window's place and the panel are remembered with
+// the settings, outside their section.
+TEST_F(AppRunTest, SettingsProblemsAreShownAndTheWindowIsRemembered) {
+  {
+    QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
+    store.setValue("Qarmo_Convertor/HeaderLen", "abc");
+  }
+  RunProgram([&](ConverterDialog& dialog) {
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      box = dialog.findChild<QMessageBox*>("settingsProblems");
+      return box != nullptr && box->isVisible();
+    }));
+    EXPECT_TRUE(box->text().contains("HeaderLen"));
+    box->accept();
+    dialog.previewPanel().SetOpen(true);
+    dialog.move(dialog.pos() + QPoint(7, 5));
+    dialog.accept();
+  });
+  QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
+  EXPECT_TRUE(store.value("Window/PreviewOpen").toBool());
+  EXPECT_EQ(store.value("Qarmo_Convertor/HeaderLen").toString(), "0");
+  store.beginGroup("Qarmo_Convertor");
+  EXPECT_EQ(store.childKeys().size(), 21);
 }
 
 }  // namespace

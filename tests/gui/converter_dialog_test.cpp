@@ -4,13 +4,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -30,7 +35,7 @@ class DialogTest : public testing::Test {
   DialogTest() {
     dialog.SetFailureReporter([this](const QString& m) { messages.push_back(m); });
     dialog.SetCloseWait(std::chrono::milliseconds(0));
-    dialog.SetFolderPicker([](QWidget&, const QString&) { return std::nullopt; });
+    dialog.SetFolderPicker([](QWidget&, const QString&, const QString&) { return std::nullopt; });
     ConverterValues& v = dialog.values();
     v.inFolder = v.outFolder = "d:\\data";
     v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = v.cropRight = v.cropBottom = 512;
@@ -388,6 +393,34 @@ TEST(DialogMessageBox, RefusalIsShownInABoxOwnedByTheDialog) {
   EXPECT_EQ(owner, &dialog);
   EXPECT_EQ(ControlIdOf(dialog.focusWidget()), kIdcHeaderLenEdit);
   EXPECT_EQ(EditOf(dialog, kIdcHeaderLenEdit)->selectedText(), "abc");
+}
+
+// Everything the mouse reaches, the keyboard reaches too, and assistive
+// tools can name every field; a folder dropped on a folder field is taken.
+TEST_F(DialogTest, KeyboardAndDesktopHabits) {
+  Open();
+  for (const QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+    if (!edit->isVisible()) continue;
+    EXPECT_FALSE(edit->accessibleName().isEmpty()) << edit->objectName().toStdString();
+  }
+  EXPECT_FALSE(dialog.windowIcon().isNull());
+
+  QTest::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
+  QWidget* const signedRadio = dialog.Control(kIdcSignedRadio);
+  EXPECT_EQ(QApplication::focusWidget(), signedRadio);
+  QTest::keyClick(signedRadio, Qt::Key_Down);
+  EXPECT_TRUE(qobject_cast<QAbstractButton*>(dialog.Control(kIdcUnsignedRadio))->isChecked());
+
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QDir::tempPath())});
+  QWidget* const inFolder = dialog.Control(kIdcInFolderEdit);
+  const QPoint middle = inFolder->rect().center();
+  QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(inFolder, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(inFolder, &drop);
+  EXPECT_EQ(EditOf(dialog, kIdcInFolderEdit)->text(), QDir::toNativeSeparators(QDir::tempPath()));
 }
 
 }  // namespace

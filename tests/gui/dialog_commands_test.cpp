@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QTest>
 #include <chrono>
@@ -101,17 +102,22 @@ TEST_P(Browse, TakesAPickedFolderAndReloadsEveryControl) {
   const BrowseCase& c = GetParam();
   QWidget* owner = nullptr;
   QString title;
-  dialog.SetFolderPicker([&](QWidget& o, const QString& t) {
+  QString start;
+  dialog.SetFolderPicker([&](QWidget& o, const QString& t, const QString& s) {
     owner = &o;
     title = t;
+    start = s;
     return c.picked;
   });
   Open(SampleType::Integer16);
   TypeInto(dialog, kIdcHeaderLenEdit, "99");  // typed, not saved
   TypeInto(dialog, kIdcInFolderEdit, "/typed");
+  TypeInto(dialog, kIdcOutFolderEdit, QDir::tempPath().toStdString());
   Click(c.button);
 
   EXPECT_EQ(owner, &dialog);
+  // The picker opens in the field's folder, when the text names one.
+  EXPECT_EQ(start, c.button == kIdcBrowseInButton ? QString() : QDir::tempPath());
   EXPECT_EQ(title, c.button == kIdcBrowseInButton ? "Browse for input folder"
                                                   : "Browse for output folder");
   EXPECT_EQ(dialog.values().inFolder, c.inFolderAfter);

@@ -263,10 +263,34 @@ TEST_F(PreviewPanelTest, ProgressBarForecastsTheSequenceUpToItsGap) {
       << Bar().format().toStdString();
   EXPECT_EQ(Bar().value(), Bar().maximum());
   EXPECT_EQ(Shown(kIdcProgressEdit), "4");
+  // The figures stop with the batch, however long its last box stays open.
+  const QString atTheEnd = Bar().format();
+  QTest::qWait(1200);
+  EXPECT_EQ(Bar().format(), atTheEnd);
   end->accept();
   ASSERT_TRUE(WaitForWorkerEnd(dialog));
   EXPECT_TRUE(Bar().isHidden());
   EXPECT_FALSE(Bar().isEnabled());
+}
+
+// Every image of a batch rewrites the progress edit; an open panel neither
+// reads its pictures again for that nor disturbs what the user is doing in
+// another edit.
+TEST_F(PreviewPanelTest, ABatchCostsAnOpenPanelNothing) {
+  OpenPanel();
+  const std::uint64_t before = Panel().requests();
+  QLineEdit* folder = EditOf(dialog, kIdcOutFolderEdit);
+  folder->setFocus();
+  folder->selectAll();
+  QTest::keyClick(folder, Qt::Key_F5);  // Convert, leaving the focus where it is
+  QMessageBox* end = WaitForBox(dialog);
+  ASSERT_NE(end, nullptr);
+  QTest::qWait(400);  // longer than the panel's pause after an edit
+  EXPECT_EQ(Panel().requests(), before);
+  EXPECT_EQ(Shown(kIdcProgressEdit), "4");
+  EXPECT_EQ(folder->selectedText(), folder->text());
+  end->accept();
+  ASSERT_TRUE(WaitForWorkerEnd(dialog));
 }
 
 TEST_F(PreviewPanelTest, PreviewDuringABatchLeavesTheBatchsJobAlone) {

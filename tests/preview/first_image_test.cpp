@@ -2,6 +2,8 @@
 // whatever the parameters; and where a batch would be refused the preview
 // says so in the batch's words.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -177,27 +179,50 @@ TEST(FirstImage, FileProblemsAreOneLineReasonsInBothParts) {
   ConverterValues values = PlainValues(folder, 8, 8);
   folder.MakeFolder("in/raw.0002");  // a folder where a file should be
   folder.WriteFile("in/raw.0001", {});
+  folder.WriteFile("in/raw.0004", Bytes(200));
+  // Opening or reading a FIFO could wait for ever: the preview leaves it alone.
+  ASSERT_EQ(::mkfifo(folder.PathOf("in/raw.0003").c_str(), 0600), 0);
   const struct {
     std::int32_t start;
     std::string format;
+    std::int32_t width;
     std::string reason;
   } cases[] = {
-      {0, "raw.%04i", "No input file " + folder.PathOf("in/raw.0000")},
-      {1, "raw.%04i", folder.PathOf("in/raw.0001") + " is empty"},
-      {2, "raw.%04i", folder.PathOf("in/raw.0002") + " cannot be read: Is a directory"},
-      {0, "raw.%s", "Input name format \"raw.%s\" needs exactly one integer field, such as %04i"},
+      {0, "raw.%04i", 8, "No input file " + folder.PathOf("in/raw.0000")},
+      {1, "raw.%04i", 8, folder.PathOf("in/raw.0001") + " is empty"},
+      {2, "raw.%04i", 8, folder.PathOf("in/raw.0002") + " cannot be read: Is a directory"},
+      {3, "raw.%04i", 8,
+       folder.PathOf("in/raw.0003") + " is not a regular file; the preview reads only files"},
+      {4, "raw.%04i", 0,
+       "Input width is 0 and there is no file header: a batch reads nothing of the input"},
+      {0, "raw.%s", 8,
+       "Input name format \"raw.%s\" needs exactly one integer field, such as %04i"},
   };
   PreviewRenderer renderer(0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     values.startNumber = c.start;
     values.inFormat = c.format;
+    values.inSizeX = c.width;
     const PreviewPicture picture = Render(renderer, values);
     EXPECT_FALSE(picture.input.has_value());
     EXPECT_EQ(picture.inputReason, c.reason);
     EXPECT_EQ(picture.outputReason, c.reason);
     EXPECT_EQ(picture.inputReason.find('\n'), std::string::npos);
   }
+}
+
+// The conversion's buffers follow the typed sizes, not the file: beyond a
+// cap the preview says so instead of taking gigabytes for a small file.
+TEST(FirstImage, SizesBeyondTheCapAreNamedNotAllocated) {
+  TempFolder folder;
+  ConverterValues values = PlainValues(folder, 8, 8);
+  folder.WriteFile("in/raw.0000", Bytes(128));
+  values.inSizeX = values.inSizeY = 10000;
+  PreviewRenderer renderer(0);
+  const PreviewPicture picture = Render(renderer, values);
+  EXPECT_EQ(picture.outputFault, PreviewFault::Memory);
+  EXPECT_NE(picture.outputReason.find("MiB"), std::string::npos) << picture.outputReason;
 }
 
 TEST(FirstImage, ConvertingLeavesTheJobAsItWasGivenAndWritesNothing) {
