@@ -93,7 +93,9 @@ void ConverterDialog::ConnectCommands() {
       {ui_->rememberAndExitButton, &ConverterDialog::OnOK},
   };
   for (const auto& [button, handler] : commands) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+    // Captured by copy: clang 14 cannot capture a structured binding.
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler = handler] { (this->*handler)(); });
   }
 }
 

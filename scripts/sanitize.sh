@@ -19,7 +19,7 @@ flags+=" -D_GLIBCXX_ASSERTIONS"
 # optimiser's view of the code, which the instrumentation changes; here they
 # stay warnings, and the ordinary build keeps them errors.
 flags+=" -Wno-error=format-truncation -Wno-error=uninitialized -Wno-error=maybe-uninitialized"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DPROJCONV_WERROR="${PROJCONV_WERROR:-ON}" \
   -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \

@@ -4,6 +4,7 @@
 
 #include "engine/internal/parallel_read.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -65,15 +66,21 @@ TEST(ReadInPieces, ReadsAPipeAsAStream) {
   const std::string fifo = folder.PathOf("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const Bytes content = Pattern(3 << 20, 5);
+  // Held open for writing throughout, so that the reader's open finds a
+  // writer (a FIFO without one reads as ended at once) and the writer's open
+  // finds a reader.
+  const int keeper = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(keeper, 0);
   const pid_t writer = ::fork();
   ASSERT_GE(writer, 0);
   if (writer == 0) {
-    folder.WriteFile("fifo", content);  // blocks until the reader opens it
+    folder.WriteFile("fifo", content);
     ::_exit(0);
   }
   WorkerPool pool(3);
   PosixFile file;
   ASSERT_TRUE(file.OpenForReading(fifo));
+  ::close(keeper);
   Bytes area(content.size());
   EXPECT_EQ(ReadInPieces(file, area.data(), area.size(), &pool), (long long)content.size());
   EXPECT_EQ(area, content);

@@ -98,7 +98,11 @@ EngineRun RunEngine(ProjectionJob& job) {
 InputGate::InputGate(const std::string& path, Bytes content) : content_(std::move(content)) {
   ::unlink(path.c_str());
   if (::mkfifo(path.c_str(), 0600) != 0) return;
-  feeder_ = std::thread([this, path] { Feed(path); });
+  // Held open for writing from here on, before any batch can reach the pipe:
+  // the worker's open then finds a writer, and its read waits for the bytes.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return;
+  feeder_ = std::thread([this, path, fd] { Feed(path, fd); });
 }
 
 InputGate::~InputGate() {
@@ -130,12 +134,8 @@ static bool OpenedElsewhere(const std::string& path, int own) {
   return false;
 }
 
-void InputGate::Feed(std::string path) {
-  // The gate holds the pipe open for writing from the start, so the worker's
-  // open finds a writer and its read waits for the bytes; the worker is
-  // inside this image once it has the pipe open too.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return;
+void InputGate::Feed(std::string path, int fd) {
+  // The worker is inside this image once it has the pipe open too.
   const std::string full = std::filesystem::absolute(path).string();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
   while (!abandoned_ && !OpenedElsewhere(full, fd) && std::chrono::steady_clock::now() < deadline) {

@@ -72,7 +72,7 @@ class InputGate {
   void Let(std::chrono::milliseconds delay = std::chrono::milliseconds(0));
 
  private:
-  void Feed(std::string path);
+  void Feed(std::string path, int fd);
 
   Bytes content_;
   std::atomic<bool> entered_{false};
