@@ -57,16 +57,9 @@ void FillIn(ConverterValues& v, const QString& in, const QString& out) {
   v.rotCentreX = v.rotCentreY = kSize / 2;
 }
 
-// Lets the held image through: opens the pipe's writing end once the worker
-// has the reading end open (for a few seconds at most) and writes the image.
-void Feed(const std::string& pipe) {
-  int fd = -1;
-  for (int tries = 0; fd < 0 && tries < 5000; ++tries) {
-    fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  if (fd < 0) return;
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+// Lets the held image through the pipe's writing end `fd`, held open since
+// the pipe was made so that the worker's read waits for it.
+void Feed(int fd) {
   const std::vector<char> bytes = Image(kHeldImage);
   for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -97,7 +90,9 @@ int main(int argc, char** argv) {
     std::ofstream(InputName(in, number), std::ios::binary).write(bytes.data(), bytes.size());
   }
   const std::string pipe = InputName(in, kHeldImage);
-  if (::mkfifo(pipe.c_str(), 0600) != 0) {
+  const int writer =
+      ::mkfifo(pipe.c_str(), 0600) == 0 ? ::open(pipe.c_str(), O_RDWR | O_CLOEXEC) : -1;
+  if (writer < 0) {
     std::perror("mkfifo");
     return 1;
   }
@@ -120,7 +115,7 @@ int main(int argc, char** argv) {
   const bool held = progress->text() == shown;
   const bool saved = held && dialog.grab().save(QString::fromLocal8Bit(argv[1]));
 
-  std::thread feeder(Feed, pipe);
+  std::thread feeder(Feed, writer);
   dialog.close();  // stops after the held image and waits for the worker
   feeder.join();
   if (!saved) {

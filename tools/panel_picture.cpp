@@ -75,15 +75,9 @@ std::vector<char> HoldAt(const std::string& name) {
   return bytes;
 }
 
-// Lets the held image through once the batch has the pipe open.
-void Feed(const std::string& pipe, const std::vector<char>& bytes) {
-  int fd = -1;
-  for (int tries = 0; fd < 0 && tries < 5000; ++tries) {
-    fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  if (fd < 0) return;
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+// Lets the held image through the pipe's writing end `fd`, held open since
+// the pipe was made so that the batch's read waits for it.
+void Feed(int fd, const std::vector<char>& bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (wrote <= 0) break;
@@ -121,7 +115,8 @@ int main(int argc, char** argv) {
   }
   const std::string pipe = InputName(folder, kHeldImage);
   const std::vector<char> held = HoldAt(pipe);
-  if (held.empty()) {
+  const int writer = held.empty() ? -1 : ::open(pipe.c_str(), O_RDWR | O_CLOEXEC);
+  if (writer < 0) {
     std::perror("mkfifo");
     return 1;
   }
@@ -148,7 +143,7 @@ int main(int argc, char** argv) {
   while (settle.elapsed() < 1200) QApplication::processEvents(QEventLoop::AllEvents, 20);
   const bool saved = shown && underWay && dialog.grab().save(QString::fromLocal8Bit(argv[1]));
 
-  std::thread feeder(Feed, pipe, held);
+  std::thread feeder(Feed, writer, held);
   dialog.close();
   feeder.join();
   if (!saved) {
