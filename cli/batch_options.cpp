@@ -151,6 +151,8 @@ void DefineOptions(QCommandLineParser& parser) {
                                    "window and the centre of rotation over it, beside the image "
                                    "the batch writes first, into FILE as a PNG picture."),
                     QStringLiteral("FILE")});
+  DefineOutputOptions(parser);
+  DefineProbeOption(parser);
   parser.addOption({QStringLiteral("threads"),
                     QStringLiteral("Threads that convert each image, 1 to 64; by default one per "
                                    "processor this program may run on. The output is the same "
@@ -206,6 +208,14 @@ std::optional<UsageError> ReadFlags(const QCommandLineParser& parser, BatchOptio
   return std::nullopt;
 }
 
+// After the values and flags: what they say of the layout narrows the probe.
+std::optional<UsageError> ReadProbe(const QCommandLineParser& parser, BatchOptions& options) {
+  ConversionParameters given;
+  options.ApplyOverrides(given);
+  if (auto problem = ReadProbeOption(parser, given, options.probe)) return UsageError{*problem};
+  return std::nullopt;
+}
+
 std::optional<UsageError> ReadSource(const QCommandLineParser& parser, BatchOptions& options) {
   const bool named = parser.isSet(QStringLiteral("settings"));
   if (named && parser.isSet(QStringLiteral("defaults"))) {
@@ -241,9 +251,10 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments) {
   }
 
   BatchOptions options;
-  for (auto read : {ReadSource, ReadValues, ReadFlags}) {
+  for (auto read : {ReadSource, ReadValues, ReadFlags, ReadProbe}) {
     if (auto error = read(parser, options)) return *error;
   }
+  if (auto problem = ReadOutputOptions(parser, options.output)) return UsageError{*problem};
   return options;
 }
 
@@ -270,6 +281,15 @@ Exit status:
   2    the batch was refused: parameters, memory or the settings file
   64   the command line is malformed
   130  interrupted (SIGINT or SIGTERM); the image in progress is finished first
+
+With --probe FILE nothing is converted and no settings are read: the layouts
+that read FILE as the smoothest pictures are printed on standard output, each
+as the options that read it so, for example
+  --type int16 --byte-order big --unsigned --in-size 320x240 --header-len 512  score 0.01234
+The score is lower for smoother pictures; noise scores about 1. A layout's
+samples end where the file does, unless --in-size and --header-len are both
+given. The exit status is 0 when a layout was printed, 1 when FILE cannot be
+opened or read, 2 when no layout fits it.
 )");
 }
 

@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "cli/output_options.h"
+#include "cli/probe_options.h"
 #include "engine/conversion_parameters.h"
 
 namespace projconv {
@@ -26,6 +28,8 @@ struct BatchOptions {
   bool quiet = false;
   QString previewFile;  // --preview FILE: draw the first image instead of converting
   int threads = 0;      // --threads N: workers per image; 0 = every processor we may use
+  OutputChoice output;  // --out-type, --out-file
+  ProbeRequest probe;   // --probe FILE: print the layouts that read it best instead
   std::vector<SettingsOverride> overrides;
 
   void ApplyOverrides(ConversionParameters& settings) const;

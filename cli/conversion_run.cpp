@@ -8,6 +8,7 @@
 #include "cli/console_reporter.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/output_sink.h"
 #include "cli/terminal_text.h"
 #include "engine/projection_job.h"
 #include "preview/sequence_forecast.h"
@@ -33,10 +34,14 @@ bool ShowsMessages(const BatchResult& result, bool quiet) {
 
 }  // namespace
 
-int RunConversion(const ConversionParameters& settings, bool quiet, int threads) {
+int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
+                  const OutputChoice& output) {
   ProjectionJob job;
   job.SetParameters(settings);
   job.workerThreads = threads;
+  // Closed before the summary: every image is in the file by then.
+  std::unique_ptr<ImageSink> sink = MakeOutputSink(output, settings);
+  job.imageSink = sink.get();
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
   job.dialog = &reporter;
@@ -50,6 +55,8 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads)
   InstallStopOnSignal(*job.stopFlag);
   const BatchResult result = job.RunBatchWithResult();
   const double seconds = reporter.SecondsSinceStart();
+  job.imageSink = nullptr;
+  sink.reset();
   reporter.ClearProgress();
 
   if (ShowsMessages(result, quiet)) {

@@ -10,6 +10,7 @@
 #include "cli/conversion_run.h"
 #include "cli/exit_codes.h"
 #include "cli/preview_picture.h"
+#include "cli/probe_run.h"
 #include "cli/terminal_text.h"
 
 namespace projconv {
@@ -40,6 +41,7 @@ int Answer(InfoRequest request) {
 }
 
 int Convert(const BatchOptions& options) {
+  if (!options.probe.file.isEmpty()) return RunProbe(options.probe);  // reads no settings
   BaseSettings base = LoadBaseSettings(options);
   if (!base.problems.isEmpty()) {
     for (const QString& problem : base.problems) PrintLines(stderr, "Error: " + problem + "\n");
@@ -48,7 +50,7 @@ int Convert(const BatchOptions& options) {
   options.ApplyOverrides(base.settings);
   if (!options.previewFile.isEmpty())
     return WritePreviewPicture(base.settings, options.previewFile, options.quiet);
-  return RunConversion(base.settings, options.quiet, options.threads);
+  return RunConversion(base.settings, options.quiet, options.threads, options.output);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 
 #include "engine/batch_reporter.h"
 #include "engine/conversion_parameters.h"
+#include "engine/image_sink.h"
 #include "engine/owned_buffer.h"
 #include "engine/refusal.h"
 #include "engine/transform_kernels.h"
@@ -121,6 +122,10 @@ class ProjectionJob : public ConversionParameters {
   // Converts the file just read into the read area into outImage.
   void TransformImage();
 
+  // Where the output images go instead of headerless files named by
+  // outFormat; null for those files (not owned).
+  ImageSink* imageSink = nullptr;
+
   // Replaces the transform of every image, for tests that run whole batches
   // on their sample-by-sample yardstick; null in every program.
   void (*imageTransform)(ProjectionJob& job) = nullptr;
@@ -138,6 +143,9 @@ class ProjectionJob : public ConversionParameters {
   bool ObtainBuffers();
   // The loop over the numbered files, once the batch is prepared.
   void RunSequence(BatchResult& result);
+  // Makes output image `number` and puts it in its raw file `name`, or in
+  // the image sink; what failed, if anything.
+  std::optional<SinkFailure> PutOutput(std::int64_t number, const std::string& name);
   // Makes the transform's schedule and its scratch rows for these
   // parameters, so that no image can fail for want of memory.
   bool ReserveSchedule();

@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 
+#include "engine/image_sink.h"
 #include "engine/internal/parallel_read.h"
 #include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
@@ -144,7 +145,6 @@ void ProjectionJob::RunSequence(BatchResult& result) {
   const std::size_t readBytes = std::size_t(headerLen) + sampleBytes * n;
   void* const readArea =
       sampleType == SampleType::Integer16 ? static_cast<void*>(intReadArea) : floatReadArea;
-  const std::size_t writeBytes = outBuffer.bytes();
 
   // The transform's threads, made now rather than at the first image, also
   // share the reading of each input.
@@ -178,39 +178,51 @@ void ProjectionJob::RunSequence(BatchResult& result) {
     input.Close();
     HintNextInput(JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))), readBytes);
 
-    // The output is created before the image is made, so that finished rows
-    // can go to it while the rest is being made. Nothing can tell: the input
-    // is read and closed already, and if the output cannot be created, the
-    // image is made all the same before the batch ends.
-    PosixFile output;
-    const bool opened = output.OpenForWriting(outName);
-    bool written = false;
-    if (opened && output.IsRegularFile()) {
-      StreamedOutput streamed(output, outImage, writeBytes);
-      const bool made = TransformStreaming(&streamed);
-      written = made && streamed.Finish() && output.Close();
-    } else {
-      const bool made = TransformStreaming(nullptr);
-      written = made && opened && output.Write(outImage, writeBytes) && output.Close();
-    }
-
-    result.fileName = outName;
-    if (!opened) {
+    if (const std::optional<SinkFailure> failure = PutOutput(outNumber - 1, outName)) {
+      result.fileName = failure->file;
       result.end = BatchEnd::OutputNotWritten;
-      Report(FileMessage(outName, "can not be wrote"), kInfo);
+      const std::string ending = failure->reason.empty()
+                                     ? WithReason("can not be wrote", failure->error)
+                                     : "can not be wrote (" + failure->reason + ")";
+      Report(FileMessage(failure->file, ending), kInfo);
       return;
     }
-    if (!written) {
-      result.end = BatchEnd::OutputNotWritten;
-      Report(FileMessage(outName, WithReason("can not be wrote", output.error())), kInfo);
-      return;
-    }
-
     if (dialog != nullptr) dialog->PostProgress(Wrap32(result.filesWritten));
     ++result.filesWritten;
   }
   result.end = BatchEnd::Stopped;
   result.fileName.clear();
+}
+
+std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const std::string& name) {
+  if (imageSink != nullptr) {
+    SinkFailure failure{name, 0, {}};
+    const bool stored =
+        TransformStreaming(nullptr) &&
+        imageSink->Put(number, name, outSizeX, outSizeY,
+                       std::span<const std::int16_t>(outImage, outBuffer.size()), failure);
+    if (stored) return std::nullopt;
+    return failure;
+  }
+  // The output is created before the image is made, so that finished rows
+  // can go to it while the rest is being made. Nothing can tell: the input
+  // is read and closed already, and if the output cannot be created, the
+  // image is made all the same before the batch ends.
+  PosixFile output;
+  const bool opened = output.OpenForWriting(name);
+  const std::size_t bytes = outBuffer.bytes();
+  bool written = false;
+  if (opened && output.IsRegularFile()) {
+    StreamedOutput streamed(output, outImage, bytes);
+    const bool made = TransformStreaming(&streamed);
+    written = made && streamed.Finish() && output.Close();
+  } else {
+    const bool made = TransformStreaming(nullptr);
+    written = made && opened && output.Write(outImage, bytes) && output.Close();
+  }
+  if (!opened) return SinkFailure{name, 0, {}};  // said without a reason
+  if (!written) return SinkFailure{name, output.error(), {}};
+  return std::nullopt;
 }
 
 }  // namespace projconv

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth x11-apps valgrind
+  libtiff-dev libhdf5-dev python3-numpy python3-tifffile python3-h5py
 )
 
 missing=()

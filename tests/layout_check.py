@@ -11,13 +11,15 @@ import sys
 # What each folder may include from, besides itself.
 LAYERS = {
     "engine": set(),
+    "containers": {"engine"},
     "form": {"engine"},
     "settings": {"engine"},
     "preview": {"engine", "form"},
+    "probe": {"engine"},
     "sample": {"engine"},
-    "gui": {"engine", "form", "settings", "preview"},
-    "cli": {"engine", "form", "settings", "preview"},
-    "tools": {"engine", "form", "settings", "preview", "gui", "sample"},
+    "gui": {"engine", "form", "settings", "preview", "probe"},
+    "cli": {"engine", "containers", "form", "settings", "preview", "probe"},
+    "tools": {"engine", "form", "settings", "preview", "probe", "gui", "sample"},
 }
 # Who may reach into the engine's internals.
 INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "tests/reference/", "bench/")

@@ -1,0 +1,39 @@
+#include "cli/output_options.h"
+
+namespace projconv {
+
+void DefineOutputOptions(QCommandLineParser& parser) {
+  parser.addOption({QStringLiteral("out-type"),
+                    QStringLiteral("What the output images are written as: raw (headerless "
+                                   "files, the default), tiff (a 16-bit TIFF per image, named as "
+                                   "the raw file would be), tiff-stack or hdf5 (every image in "
+                                   "the one file --out-file names; HDF5 in /exchange/data)."),
+                    QStringLiteral("raw|tiff|tiff-stack|hdf5")});
+  parser.addOption({QStringLiteral("out-file"),
+                    QStringLiteral("The file of a tiff-stack or hdf5 output."),
+                    QStringLiteral("PATH")});
+}
+
+std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, OutputChoice& choice) {
+  if (parser.isSet(QStringLiteral("out-type"))) {
+    const QString name = parser.value(QStringLiteral("out-type"));
+    const std::optional<OutputType> type = OutputTypeNamed(name.toStdString());
+    if (!type) {
+      return QStringLiteral("--out-type: \"%1\" is none of raw, tiff, tiff-stack, hdf5").arg(name);
+    }
+    choice.type = *type;
+  }
+  const bool named = parser.isSet(QStringLiteral("out-file"));
+  choice.file = parser.value(QStringLiteral("out-file"));
+  if (IsSingleFile(choice.type) && (!named || choice.file.isEmpty())) {
+    return QStringLiteral("--out-file: %1 output goes to one file, which it names")
+        .arg(QString::fromUtf8(OutputTypeName(choice.type)));
+  }
+  if (!IsSingleFile(choice.type) && named) {
+    return QStringLiteral("--out-file: %1 output is a file per image; there is no one file")
+        .arg(QString::fromUtf8(OutputTypeName(choice.type)));
+  }
+  return std::nullopt;
+}
+
+}  // namespace projconv

@@ -1,0 +1,173 @@
+#include "containers/hdf5_stack.h"
+
+#include <fcntl.h>
+#include <hdf5.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <mutex>
+
+namespace projconv {
+
+namespace {
+
+static_assert(sizeof(hid_t) == sizeof(std::int64_t));
+
+// HDF5 prints its error stack to standard error unless told otherwise; the
+// batch's own message says what failed.
+void SilenceHdf5() {
+  static std::once_flag once;
+  std::call_once(once, [] { H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); });
+}
+
+template <typename Value>
+void Attribute(hid_t on, const char* name, hid_t type, const Value& value) {
+  const hid_t space = H5Screate(H5S_SCALAR);
+  const hid_t attribute = H5Acreate2(on, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
+  if (attribute >= 0) {
+    H5Awrite(attribute, type, &value);
+    H5Aclose(attribute);
+  }
+  H5Sclose(space);
+}
+
+void TextAttribute(hid_t on, const char* name, const std::string& text) {
+  const hid_t type = H5Tcopy(H5T_C_S1);
+  H5Tset_size(type, text.empty() ? 1 : text.size());
+  H5Tset_cset(type, H5T_CSET_UTF8);
+  const hid_t space = H5Screate(H5S_SCALAR);
+  const hid_t attribute = H5Acreate2(on, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
+  if (attribute >= 0) {
+    H5Awrite(attribute, type, text.empty() ? "" : text.c_str());
+    H5Aclose(attribute);
+  }
+  H5Sclose(space);
+  H5Tclose(type);
+}
+
+void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::string& version) {
+  TextAttribute(on, "program_version", version);
+  TextAttribute(on, "in_folder", p.inFolder);
+  TextAttribute(on, "in_format", p.inFormat);
+  TextAttribute(on, "out_folder", p.outFolder);
+  TextAttribute(on, "out_format", p.outFormat);
+  const std::pair<const char*, std::int32_t> integers[] = {
+      {"start_number", p.startNumber},
+      {"header_len", p.headerLen},
+      {"sample_type", ChoiceNumber(p.sampleType)},
+      {"byte_order", ChoiceNumber(p.byteOrder)},
+      {"signedness", ChoiceNumber(p.signedness)},
+      {"in_size_x", p.inSizeX},
+      {"in_size_y", p.inSizeY},
+      {"out_size_x", p.outSizeX},
+      {"out_size_y", p.outSizeY},
+      {"crop_left", p.cropLeft},
+      {"crop_top", p.cropTop},
+      {"crop_right", p.cropRight},
+      {"crop_bottom", p.cropBottom},
+      {"rot_centre_x", p.rotCentreX},
+      {"rot_centre_y", p.rotCentreY},
+  };
+  for (const auto& [name, value] : integers) Attribute(on, name, H5T_NATIVE_INT32, value);
+  Attribute(on, "angle", H5T_NATIVE_FLOAT, p.angle);
+  Attribute(on, "scale", H5T_NATIVE_FLOAT, p.scale);
+}
+
+// Room in the file for one more image, and some for the metadata that grows
+// with it, obtained from the file system before HDF5 is asked to write: a
+// write that fails inside HDF5 leaves its caches in a state it can neither
+// flush nor close, so a full disk or the file size limit must be met here,
+// while the file still holds exactly the images stored so far.
+// The room is taken from where HDF5 will put the next image, its end of
+// allocated space; HDF5 cuts the file back to that end when it closes it.
+int ReserveRoom(hid_t file, const std::string& path, std::uint64_t bytes) {
+  constexpr std::uint64_t kMetadataRoom = std::uint64_t(16) << 10;
+  haddr_t end = 0;
+  if (H5Fget_eoa(file, &end) < 0) return 0;  // nothing to go by: HDF5 finds out itself
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int error = ::posix_fallocate(fd, off_t(end), off_t(bytes + kMetadataRoom));
+  ::close(fd);
+  return error;
+}
+
+}  // namespace
+
+Hdf5Stack::Hdf5Stack(std::string path, ConversionParameters parameters, std::string version)
+    : path_(std::move(path)), parameters_(std::move(parameters)), version_(std::move(version)) {}
+
+Hdf5Stack::~Hdf5Stack() {
+  Close();
+}
+
+void Hdf5Stack::Close() {
+  if (dataset_ >= 0) H5Dclose(dataset_);
+  if (file_ >= 0) H5Fclose(file_);
+  dataset_ = file_ = -1;
+}
+
+bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
+  SilenceHdf5();
+  file_ = H5Fcreate(path_.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+  if (file_ < 0) return false;
+  // The group, the dataset and its attributes take a few kilobytes.
+  if (const int error = ReserveRoom(file_, path_, std::uint64_t(48) << 10)) {
+    errno = error;
+    return false;
+  }
+  const hid_t group = H5Gcreate2(file_, "/exchange", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  if (group < 0) return false;
+  const std::array<hsize_t, 3> empty{0, hsize_t(height), hsize_t(width)};
+  const std::array<hsize_t, 3> most{H5S_UNLIMITED, hsize_t(height), hsize_t(width)};
+  // Chunk sides must be at least 1, even for an image without samples.
+  const std::array<hsize_t, 3> chunk{1, hsize_t(std::max(height, 1)), hsize_t(std::max(width, 1))};
+  const hid_t space = H5Screate_simple(3, empty.data(), most.data());
+  const hid_t properties = H5Pcreate(H5P_DATASET_CREATE);
+  H5Pset_chunk(properties, 3, chunk.data());
+  dataset_ = H5Dcreate2(group, "data", H5T_STD_I16LE, space, H5P_DEFAULT, properties, H5P_DEFAULT);
+  H5Pclose(properties);
+  H5Sclose(space);
+  H5Gclose(group);
+  if (dataset_ < 0) return false;
+  ParameterAttributes(dataset_, parameters_, version_);
+  return H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
+}
+
+bool Hdf5Stack::Put(std::int64_t, const std::string&, std::int32_t width, std::int32_t height,
+                    std::span<const std::int16_t> samples, SinkFailure& failure) {
+  errno = 0;
+  if (file_ < 0 && !Create(width, height)) {
+    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not create it" : ""};
+    Close();
+    return false;
+  }
+  if (const int error = ReserveRoom(file_, path_, samples.size_bytes())) {
+    failure = SinkFailure{path_, error, {}};
+    return false;
+  }
+  const std::array<hsize_t, 3> grown{images_ + 1, hsize_t(height), hsize_t(width)};
+  const std::array<hsize_t, 3> at{images_, 0, 0};
+  const std::array<hsize_t, 3> one{1, hsize_t(height), hsize_t(width)};
+  bool written = H5Dset_extent(dataset_, grown.data()) >= 0;
+  if (written && width > 0 && height > 0) {
+    const hid_t fileSpace = H5Dget_space(dataset_);
+    const hid_t memorySpace = H5Screate_simple(3, one.data(), nullptr);
+    written = H5Sselect_hyperslab(fileSpace, H5S_SELECT_SET, at.data(), nullptr, one.data(),
+                                  nullptr) >= 0 &&
+              H5Dwrite(dataset_, H5T_NATIVE_INT16, memorySpace, fileSpace, H5P_DEFAULT,
+                       samples.data()) >= 0;
+    H5Sclose(memorySpace);
+    H5Sclose(fileSpace);
+  }
+  written = written && H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
+  if (!written) {
+    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not write the image" : ""};
+    return false;
+  }
+  ++images_;
+  return true;
+}
+
+}  // namespace projconv

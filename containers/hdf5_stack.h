@@ -1,0 +1,39 @@
+#pragma once
+
+// The HDF5 output: every image in one dataset, /exchange/data, of shape
+// (images, height, width) and 16-bit signed integers, one image per chunk,
+// grown as each image comes and flushed after it, so that the file is
+// complete up to the last image whatever ends the batch. The conversion's
+// parameters and the program's version stand as attributes of the dataset.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/conversion_parameters.h"
+#include "engine/image_sink.h"
+
+namespace projconv {
+
+class Hdf5Stack : public ImageSink {
+ public:
+  Hdf5Stack(std::string path, ConversionParameters parameters, std::string version);
+  ~Hdf5Stack() override;
+  Hdf5Stack(const Hdf5Stack&) = delete;
+  Hdf5Stack& operator=(const Hdf5Stack&) = delete;
+
+  bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
+           std::span<const std::int16_t> samples, SinkFailure& failure) override;
+
+ private:
+  bool Create(std::int32_t width, std::int32_t height);
+  void Close();
+
+  std::string path_;
+  ConversionParameters parameters_;
+  std::string version_;
+  std::int64_t file_ = -1;  // hid_t, kept out of this header
+  std::int64_t dataset_ = -1;
+  std::uint64_t images_ = 0;
+};
+
+}  // namespace projconv

@@ -1,0 +1,71 @@
+#include "containers/tiff_sinks.h"
+
+#include <cerrno>
+
+#include "containers/tiff_page.h"
+
+namespace projconv {
+
+namespace {
+
+// A classic TIFF addresses 4 GiB; pages, directories and the slack of an
+// estimate stay well inside this.
+constexpr std::uint64_t kClassicTiffBytes = (std::uint64_t(1) << 32) - (std::uint64_t(64) << 20);
+
+// The system's reason when it gave one (a full disk, a missing folder), which
+// says more than libtiff's own words; errno is cleared before each call.
+SinkFailure Failure(const std::string& file) {
+  const int error = errno;
+  std::string reason = TakeTiffError();
+  if (error != 0) return SinkFailure{file, error, {}};
+  return SinkFailure{file, 0, std::move(reason)};
+}
+
+}  // namespace
+
+bool TiffFiles::Put(std::int64_t, const std::string& rawName, std::int32_t width,
+                    std::int32_t height, std::span<const std::int16_t> samples,
+                    SinkFailure& failure) {
+  errno = 0;
+  TIFF* const tiff = OpenTiff(rawName, "w");
+  if (tiff == nullptr) {
+    failure = Failure(rawName);
+    return false;
+  }
+  if (!WriteTiffPage(tiff, width, height, samples)) {
+    failure = Failure(rawName);
+    TIFFCleanup(tiff);  // closing would write a directory for the broken page
+    return false;
+  }
+  TIFFClose(tiff);
+  return true;
+}
+
+TiffStack::TiffStack(std::string path, std::uint64_t expectedBytes)
+    : path_(std::move(path)), big_(expectedBytes > kClassicTiffBytes) {}
+
+TiffStack::~TiffStack() {
+  if (tiff_ != nullptr) TIFFClose(tiff_);
+}
+
+bool TiffStack::Put(std::int64_t, const std::string&, std::int32_t width, std::int32_t height,
+                    std::span<const std::int16_t> samples, SinkFailure& failure) {
+  errno = 0;
+  if (tiff_ == nullptr) tiff_ = OpenTiff(path_, big_ ? "w8" : "w");
+  if (tiff_ == nullptr) {
+    failure = Failure(path_);
+    return false;
+  }
+  if (!WriteTiffPage(tiff_, width, height, samples)) {
+    failure = Failure(path_);
+    // Let go without closing: closing would write a directory for the
+    // broken page and link the last good one to it. The file ends, as far
+    // as a reader goes, with the last page written whole.
+    TIFFCleanup(tiff_);
+    tiff_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace projconv
