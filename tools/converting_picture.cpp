@@ -26,6 +26,7 @@
 #include "engine/projection_job.h"
 #include "form/control_ids.h"
 #include "gui/converter_dialog.h"
+#include "tools/held_pipe.h"
 
 namespace projconv {
 
@@ -57,18 +58,6 @@ void FillIn(ConverterValues& v, const QString& in, const QString& out) {
   v.rotCentreX = v.rotCentreY = kSize / 2;
 }
 
-// Lets the held image through the pipe's writing end `fd`, held open since
-// the pipe was made so that the worker's read waits for it.
-void Feed(int fd) {
-  const std::vector<char> bytes = Image(kHeldImage);
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote <= 0) break;
-    done += std::size_t(wrote);
-  }
-  ::close(fd);
-}
-
 }  // namespace
 
 }  // namespace projconv
@@ -90,8 +79,7 @@ int main(int argc, char** argv) {
     std::ofstream(InputName(in, number), std::ios::binary).write(bytes.data(), bytes.size());
   }
   const std::string pipe = InputName(in, kHeldImage);
-  const int writer =
-      ::mkfifo(pipe.c_str(), 0600) == 0 ? ::open(pipe.c_str(), O_RDWR | O_CLOEXEC) : -1;
+  const int writer = HoldWithPipe(pipe);
   if (writer < 0) {
     std::perror("mkfifo");
     return 1;
@@ -115,7 +103,7 @@ int main(int argc, char** argv) {
   const bool held = progress->text() == shown;
   const bool saved = held && dialog.grab().save(QString::fromLocal8Bit(argv[1]));
 
-  std::thread feeder(Feed, writer);
+  std::thread feeder(LetThrough, writer, Image(kHeldImage));
   dialog.close();  // stops after the held image and waits for the worker
   feeder.join();
   if (!saved) {

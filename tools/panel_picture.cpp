@@ -34,6 +34,7 @@
 #include "gui/preview_panel.h"
 #include "sample/sample_layout.h"
 #include "sample/write_sample.h"
+#include "tools/held_pipe.h"
 
 namespace projconv {
 
@@ -66,24 +67,12 @@ void FillIn(ConverterValues& v, const std::string& folder) {
   v.angle = float(sample::kRollDegrees);
 }
 
-// Replaces the input file by a named pipe and returns the file's bytes.
+// Takes the input file away, to be replaced by a held pipe; its bytes.
 std::vector<char> HoldAt(const std::string& name) {
   std::ifstream file(name, std::ios::binary);
   std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   ::unlink(name.c_str());
-  if (::mkfifo(name.c_str(), 0600) != 0) bytes.clear();
   return bytes;
-}
-
-// Lets the held image through the pipe's writing end `fd`, held open since
-// the pipe was made so that the batch's read waits for it.
-void Feed(int fd, const std::vector<char>& bytes) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote <= 0) break;
-    done += std::size_t(wrote);
-  }
-  ::close(fd);
 }
 
 bool WaitFor(const std::function<bool()>& condition) {
@@ -115,7 +104,7 @@ int main(int argc, char** argv) {
   }
   const std::string pipe = InputName(folder, kHeldImage);
   const std::vector<char> held = HoldAt(pipe);
-  const int writer = held.empty() ? -1 : ::open(pipe.c_str(), O_RDWR | O_CLOEXEC);
+  const int writer = held.empty() ? -1 : HoldWithPipe(pipe);
   if (writer < 0) {
     std::perror("mkfifo");
     return 1;
@@ -143,7 +132,7 @@ int main(int argc, char** argv) {
   while (settle.elapsed() < 1200) QApplication::processEvents(QEventLoop::AllEvents, 20);
   const bool saved = shown && underWay && dialog.grab().save(QString::fromLocal8Bit(argv[1]));
 
-  std::thread feeder(Feed, writer, held);
+  std::thread feeder(LetThrough, writer, held);
   dialog.close();
   feeder.join();
   if (!saved) {
