@@ -52,7 +52,7 @@ extern StopFlag cancelRequested;
 // How a batch ended; the boolean of RunBatch folds these into refused or not.
 enum class BatchEnd {
   Refused,          // parameters or memory: nothing was read or written
-  Stopped,          // cancelRequested was set
+  Stopped,          // the job's stop flag was set
   InputMissing,     // the next input could not be opened (ENOENT: the normal end)
   InputNotOpened,   // the next input exists but could not be opened
   InputNotRead,     // the input gave no bytes, or the read failed
@@ -88,6 +88,14 @@ class ProjectionJob : public ConversionParameters {
   std::int32_t workerThreads = 0;  // threads per image; 0 = one per processor we may run on
   TransformKernels kernels = TransformKernels::Fastest;
 
+  // Where the output images go instead of headerless files named by
+  // outFormat; null for those files (not owned).
+  ImageSink* imageSink = nullptr;
+
+  // Replaces the transform of every image, for tests that run whole batches
+  // on their sample-by-sample yardstick; null in every program.
+  void (*imageTransform)(ProjectionJob& job) = nullptr;
+
   ProjectionJob();
   ProjectionJob(const ProjectionJob&) = delete;
   ProjectionJob& operator=(const ProjectionJob&) = delete;
@@ -121,14 +129,6 @@ class ProjectionJob : public ConversionParameters {
 
   // Converts the file just read into the read area into outImage.
   void TransformImage();
-
-  // Where the output images go instead of headerless files named by
-  // outFormat; null for those files (not owned).
-  ImageSink* imageSink = nullptr;
-
-  // Replaces the transform of every image, for tests that run whole batches
-  // on their sample-by-sample yardstick; null in every program.
-  void (*imageTransform)(ProjectionJob& job) = nullptr;
 
   // True when the buffers are the ones obtained for the current parameters;
   // the transform leaves anything else alone (a call outside a batch,
