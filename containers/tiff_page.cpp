@@ -1,9 +1,9 @@
 #include "containers/tiff_page.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <vector>
 
 namespace projconv {
 
@@ -27,10 +27,10 @@ void CatchTiffMessages() {
   });
 }
 
-// Strips of about 64 KiB: small enough to stream, large enough to be cheap.
+// Strips of about 4 MiB: few enough that each is one large write.
 std::uint32_t RowsPerStrip(std::int32_t width) {
   const std::uint32_t rowBytes = 2 * std::uint32_t(width);
-  return rowBytes >= 65536 ? 1 : 65536 / rowBytes;
+  return rowBytes >= (4u << 20) ? 1 : (4u << 20) / rowBytes;
 }
 
 }  // namespace
@@ -63,13 +63,16 @@ bool WriteTiffPage(TIFF* tiff, std::int32_t width, std::int32_t height,
                       TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
                       TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, RowsPerStrip(width));
   if (!tagged) return false;
-  // libtiff takes rows through a non-const pointer, and may swap bytes in
-  // place for other byte orders: each row goes through a copy.
-  std::vector<std::int16_t> row(static_cast<std::size_t>(width));
-  for (std::int32_t y = 0; y < height; ++y) {
-    const auto from = samples.subspan(std::size_t(y) * std::size_t(width), row.size());
-    std::copy(from.begin(), from.end(), row.begin());
-    if (TIFFWriteScanline(tiff, row.data(), std::uint32_t(y), 0) != 1) return false;
+  // Whole strips straight from the image. libtiff takes a non-const pointer,
+  // but changes the data only to swap bytes or compress, and the file is in
+  // the machine's byte order and uncompressed.
+  const std::uint32_t rows = RowsPerStrip(width);
+  const std::size_t rowSamples = static_cast<std::size_t>(width);
+  for (std::uint32_t first = 0, strip = 0; first < std::uint32_t(height); first += rows, ++strip) {
+    const std::size_t count =
+        std::min<std::uint32_t>(rows, std::uint32_t(height) - first) * rowSamples;
+    auto* const data = const_cast<std::int16_t*>(samples.data() + first * rowSamples);
+    if (TIFFWriteEncodedStrip(tiff, strip, data, tmsize_t(2 * count)) < 0) return false;
   }
   return TIFFWriteDirectory(tiff) == 1;
 }
