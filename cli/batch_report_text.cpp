@@ -25,12 +25,17 @@ std::string ProgressText(std::int64_t filesWritten, double seconds, double bytes
                  PerSecond(files * bytesPerImage / 1e6, seconds));
 }
 
-std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& outFolder,
-                        bool interrupted) {
-  return Printed("projconv-batch: %s%lld files written in %.2f s (%.1f images/s) to ",
-                 interrupted ? "interrupted, " : "", static_cast<long long>(filesWritten), seconds,
-                 PerSecond(static_cast<double>(filesWritten), seconds)) +
-         outFolder;
+std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& destination,
+                        bool interrupted, std::int64_t samplesWrapped) {
+  std::string text =
+      Printed("projconv-batch: %s%lld files written in %.2f s (%.1f images/s) to ",
+              interrupted ? "interrupted, " : "", static_cast<long long>(filesWritten), seconds,
+              PerSecond(static_cast<double>(filesWritten), seconds)) +
+      destination;
+  if (samplesWrapped > 0) {
+    text += Printed("; %lld samples wrapped to 16 bits", static_cast<long long>(samplesWrapped));
+  }
+  return text;
 }
 
 }  // namespace projconv

@@ -11,8 +11,9 @@ namespace projconv {
 std::string ProgressText(std::int64_t filesWritten, double seconds, double bytesPerImage);
 
 // "projconv-batch: 42 files written in 2.4 s (17.3 images/s) to /out", prefixed
-// with "interrupted, " when the batch was stopped.
-std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& outFolder,
-                        bool interrupted);
+// with "interrupted, " when the batch was stopped, and followed by
+// "; 1200 samples wrapped to 16 bits" when any were.
+std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& destination,
+                        bool interrupted, std::int64_t samplesWrapped = 0);
 
 }  // namespace projconv

@@ -2,14 +2,16 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <cstdio>
 
 #include "cli/batch_report_text.h"
 #include "cli/console_reporter.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
-#include "cli/output_sink.h"
 #include "cli/terminal_text.h"
+#include "containers/output_sink.h"
+#include "containers/sidecar.h"
 #include "engine/projection_job.h"
 #include "preview/sequence_forecast.h"
 
@@ -40,7 +42,9 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   job.SetParameters(settings);
   job.workerThreads = threads;
   // Closed before the summary: every image is in the file by then.
-  std::unique_ptr<ImageSink> sink = MakeOutputSink(output, settings);
+  std::unique_ptr<ImageSink> sink =
+      MakeOutputSink(output, settings, ExpectedOutputBytes(settings),
+                     QCoreApplication::applicationVersion().toStdString());
   job.imageSink = sink.get();
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
@@ -65,11 +69,21 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
     }
   }
   if (!quiet && result.end != BatchEnd::Refused) {
-    const std::string summary =
-        SummaryText(result.filesWritten, seconds, job.outFolder, result.end == BatchEnd::Stopped);
+    const std::string& destination = IsSingleFile(output.type) ? output.file : job.outFolder;
+    const std::string summary = SummaryText(result.filesWritten, seconds, destination,
+                                            result.end == BatchEnd::Stopped, result.samplesWrapped);
     std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
   }
-  return ExitCodeFor(result.end, result.filesWritten);
+  const int status = ExitCodeFor(result.end, result.filesWritten);
+  const BatchRecord record{QCoreApplication::applicationVersion().toStdString(), settings, output,
+                           result};
+  if (const std::optional<std::string> failed = WriteSidecar(record)) {
+    // Even under --quiet: a pipeline that reads the sidecar must learn why
+    // it is not there.
+    std::fprintf(stderr, "projconv-batch: %s\n", TerminalText(*failed).c_str());
+    return status == kExitConverted ? kExitFileFailed : status;
+  }
+  return status;
 }
 
 }  // namespace projconv

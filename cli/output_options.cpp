@@ -12,6 +12,13 @@ void DefineOutputOptions(QCommandLineParser& parser) {
   parser.addOption({QStringLiteral("out-file"),
                     QStringLiteral("The file of a tiff-stack or hdf5 output."),
                     QStringLiteral("PATH")});
+  parser.addOption({QStringLiteral("sidecar"),
+                    QStringLiteral("At the end of the batch, whatever the end, write STEM.json "
+                                   "(every parameter, the output, the files written, how the "
+                                   "batch ended, the samples wrapped to 16 bits) and, for raw "
+                                   "output, STEM.mhd, a MetaImage header over the whole "
+                                   "sequence."),
+                    QStringLiteral("STEM")});
 }
 
 std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, OutputChoice& choice) {
@@ -24,14 +31,18 @@ std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, Outpu
     choice.type = *type;
   }
   const bool named = parser.isSet(QStringLiteral("out-file"));
-  choice.file = parser.value(QStringLiteral("out-file"));
-  if (IsSingleFile(choice.type) && (!named || choice.file.isEmpty())) {
+  choice.file = parser.value(QStringLiteral("out-file")).toStdString();
+  if (IsSingleFile(choice.type) && (!named || choice.file.empty())) {
     return QStringLiteral("--out-file: %1 output goes to one file, which it names")
         .arg(QString::fromUtf8(OutputTypeName(choice.type)));
   }
   if (!IsSingleFile(choice.type) && named) {
     return QStringLiteral("--out-file: %1 output is a file per image; there is no one file")
         .arg(QString::fromUtf8(OutputTypeName(choice.type)));
+  }
+  if (parser.isSet(QStringLiteral("sidecar"))) {
+    choice.sidecar = parser.value(QStringLiteral("sidecar")).toStdString();
+    if (choice.sidecar.empty()) return QStringLiteral("--sidecar: the stem is empty");
   }
   return std::nullopt;
 }

@@ -63,6 +63,9 @@ struct BatchResult {
   BatchEnd end = BatchEnd::Refused;
   std::int64_t filesWritten = 0;
   std::string fileName;  // the file the batch ended at, if any
+  // Output samples of the images written whose truncated value lay outside
+  // -32768 .. 32767 and so was kept to its low 16 bits.
+  std::int64_t samplesWrapped = 0;
 };
 
 // The parameters are the job's own fields (job.inFolder, job.angle, ...), so

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -28,6 +29,14 @@ SequenceCount CountConsecutiveInputs(const std::string& folder, const std::strin
   }
   count.capped = true;
   return count;
+}
+
+std::uint64_t ExpectedOutputBytes(const ConversionParameters& p) {
+  const SequenceCount count = CountConsecutiveInputs(p.inFolder, p.inFormat, p.startNumber);
+  const std::uint64_t image =
+      2 * std::uint64_t(std::max(p.outSizeX, 0)) * std::uint64_t(std::max(p.outSizeY, 0));
+  const std::uint64_t images = std::uint64_t(count.files) * (count.capped ? 100 : 1);
+  return images * image;
 }
 
 SequenceCounter::~SequenceCounter() {

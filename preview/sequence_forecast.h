@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/conversion_parameters.h"
+
 namespace projconv {
 
 // Counting stops here; a longer sequence is shown as "at least".
@@ -31,6 +33,12 @@ struct SequenceCount {
 SequenceCount CountConsecutiveInputs(const std::string& folder, const std::string& format,
                                      std::int32_t start, std::int64_t cap = kForecastCap,
                                      const std::atomic<bool>* stop = nullptr);
+
+// What the output images of a batch of `parameters` are expected to take in
+// all: an image for each input that follows from the first number. A count
+// that reaches its cap stands for a sequence a hundred times as long, so that
+// a container sized by it is never too small.
+std::uint64_t ExpectedOutputBytes(const ConversionParameters& parameters);
 
 // Counts on a thread of its own, so that a slow folder holds nobody up.
 class SequenceCounter {

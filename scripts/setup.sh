@@ -9,7 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth x11-apps valgrind
-  libtiff-dev libhdf5-dev python3-numpy python3-tifffile python3-h5py
+  libtiff-dev libhdf5-dev nlohmann-json3-dev python3-numpy python3-tifffile python3-h5py
+  imagej python3-vtk9
 )
 
 missing=()

@@ -17,9 +17,9 @@ LAYERS = {
     "preview": {"engine", "form"},
     "probe": {"engine"},
     "sample": {"engine"},
-    "gui": {"engine", "form", "settings", "preview", "probe"},
+    "gui": {"engine", "containers", "form", "settings", "preview", "probe"},
     "cli": {"engine", "containers", "form", "settings", "preview", "probe"},
-    "tools": {"engine", "form", "settings", "preview", "probe", "gui", "sample"},
+    "tools": {"engine", "containers", "form", "settings", "preview", "probe", "gui", "sample"},
 }
 # Who may reach into the engine's internals.
 INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "tests/reference/", "bench/")

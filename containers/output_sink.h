@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "containers/output_choice.h"
+#include "engine/conversion_parameters.h"
+#include "engine/image_sink.h"
+
+namespace projconv {
+
+// Where a batch of `parameters` puts its images for `choice`; null for raw
+// files, which the batch writes itself. `expectedBytes` is what the images
+// are expected to take in all (it decides whether a TIFF stack needs
+// BigTIFF); `version` is the program's, recorded in an HDF5 file.
+std::unique_ptr<ImageSink> MakeOutputSink(const OutputChoice& choice,
+                                          const ConversionParameters& parameters,
+                                          std::uint64_t expectedBytes, const std::string& version);
+
+}  // namespace projconv

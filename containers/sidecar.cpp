@@ -1,0 +1,141 @@
+#include "containers/sidecar.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "engine/name_pattern.h"
+
+namespace projconv {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// Named as the HDF5 output names its attributes, and the stored numbers of
+// the three choices kept as numbers, as the settings file keeps them, so that
+// one reader serves both.
+ordered_json ParametersJson(const ConversionParameters& p) {
+  return {
+      {"in_folder", p.inFolder},
+      {"in_format", p.inFormat},
+      {"out_folder", p.outFolder},
+      {"out_format", p.outFormat},
+      {"start_number", p.startNumber},
+      {"header_len", p.headerLen},
+      {"sample_type", ChoiceNumber(p.sampleType)},
+      {"byte_order", ChoiceNumber(p.byteOrder)},
+      {"signedness", ChoiceNumber(p.signedness)},
+      {"in_size_x", p.inSizeX},
+      {"in_size_y", p.inSizeY},
+      {"out_size_x", p.outSizeX},
+      {"out_size_y", p.outSizeY},
+      {"crop_left", p.cropLeft},
+      {"crop_top", p.cropTop},
+      {"crop_right", p.cropRight},
+      {"crop_bottom", p.cropBottom},
+      {"rot_centre_x", p.rotCentreX},
+      {"rot_centre_y", p.rotCentreY},
+      // Widened exactly: a reader that narrows to float32 gets the bits back.
+      {"angle", static_cast<double>(p.angle)},
+      {"scale", static_cast<double>(p.scale)},
+  };
+}
+
+const char* EndName(BatchEnd end) {
+  switch (end) {
+    case BatchEnd::Refused:
+      return "refused";
+    case BatchEnd::Stopped:
+      return "stopped";
+    case BatchEnd::InputMissing:
+      return "input_missing";
+    case BatchEnd::InputNotOpened:
+      return "input_not_opened";
+    case BatchEnd::InputNotRead:
+      return "input_not_read";
+    case BatchEnd::OutputNotWritten:
+      return "output_not_written";
+  }
+  return "unknown";
+}
+
+std::string RecordJson(const BatchRecord& r) {
+  ordered_json output = {{"type", std::string(OutputTypeName(r.output.type))}};
+  if (IsSingleFile(r.output.type)) output["file"] = r.output.file;
+  const ordered_json record = {
+      {"program", "projconv"},
+      {"version", r.version},
+      {"parameters", ParametersJson(r.parameters)},
+      {"output", output},
+      {"files_written", r.result.filesWritten},
+      // The normal end of a sequence is its first missing input.
+      {"end", EndName(r.result.end)},
+      {"ended_at", r.result.fileName},
+      {"samples_wrapped", r.result.samplesWrapped},
+  };
+  // Names that are not UTF-8 are kept readable rather than refused: the
+  // record matters more than a byte of a name.
+  return record.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
+}
+
+// The output files as seen from the header's folder: a header moved together
+// with its images keeps finding them.
+std::filesystem::path DataFolderFromHeader(const BatchRecord& r) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path header = fs::absolute(fs::path(r.output.sidecar), error).lexically_normal();
+  const fs::path data = fs::absolute(fs::path(r.parameters.outFolder), error).lexically_normal();
+  const fs::path relative = data.lexically_relative(header.parent_path());
+  return relative.empty() ? data : relative;
+}
+
+// A MetaImage header over the numbered raw files: one 3-D image of 16-bit
+// two's-complement samples in little-endian order, one file per slice.
+std::string MetaImageHeader(const BatchRecord& r) {
+  const std::int64_t images = r.result.filesWritten;
+  std::string text =
+      "ObjectType = Image\nNDims = 3\nBinaryData = True\n"
+      "BinaryDataByteOrderMSB = False\nCompressedData = False\n";
+  text += "DimSize = " + std::to_string(r.parameters.outSizeX) + " " +
+          std::to_string(r.parameters.outSizeY) + " " + std::to_string(images) + "\n";
+  text += "ElementType = MET_SHORT\n";
+  const std::filesystem::path folder = DataFolderFromHeader(r);
+  const std::string pattern = (folder / r.parameters.outFormat).generic_string();
+  // The numbered form splits at spaces; a name with one in it is listed
+  // file by file instead, which readers take line by line.
+  if (pattern.find_first_of(" \t") == std::string::npos) {
+    text += "ElementDataFile = " + pattern + " 0 " + std::to_string(images - 1) + " 1\n";
+    return text;
+  }
+  text += "ElementDataFile = LIST\n";
+  const std::optional<NamePattern> names = NamePattern::Parse(r.parameters.outFormat);
+  for (std::int64_t k = 0; names && k < images; ++k) {
+    text += (folder / names->Format(static_cast<std::int32_t>(k))).generic_string() + "\n";
+  }
+  return text;
+}
+
+std::optional<std::string> WriteText(const std::string& path, const std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return path + " could not be written (" + std::strerror(errno) + ")";
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const int writeError = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed) return std::nullopt;
+  return path + " could not be written (" + std::strerror(written ? errno : writeError) + ")";
+}
+
+}  // namespace
+
+std::optional<std::string> WriteSidecar(const BatchRecord& record) {
+  const std::string& stem = record.output.sidecar;
+  if (stem.empty()) return std::nullopt;
+  if (auto failed = WriteText(stem + ".json", RecordJson(record))) return failed;
+  if (record.output.type != OutputType::Raw) return std::nullopt;
+  return WriteText(stem + ".mhd", MetaImageHeader(record));
+}
+
+}  // namespace projconv
