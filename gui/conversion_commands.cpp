@@ -2,16 +2,20 @@
 // worker's progress, messages and end arrive as posted events, Cancel and
 // closing stop it.
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "engine/projection_job.h"
 #include "gui/control_groups.h"
 #include "gui/converter_dialog.h"
 #include "gui/forecast_bar.h"
 #include "gui/message_box.h"
+#include "gui/output_box.h"
 #include "gui/worker_events.h"
 
 namespace projconv {
@@ -30,21 +34,28 @@ void ConverterDialog::OnConvert() {
                    QStringLiteral("Error"));
     return;
   }
+  // Refused before anything starts, as a batch refuses its parameters.
+  if (const std::optional<QString> problem = output_->problem()) {
+    OpenMessageBox(*this, *problem, QStringLiteral("Error"));
+    return;
+  }
+  BatchOutput output{ChoiceForBatch(output_->choice(), values_.outFolder),
+                     QCoreApplication::applicationVersion().toStdString()};
   job_->SetParameters(values_);
   job_->dialog = &bridge_;
   // The window's Cancel and close act on the process-wide flag.
   job_->stopFlag = &cancelRequested;
   cancelRequested = 0;
   SetControlsEnabled(kCancelConversion, true);
-  StartWorker();
+  StartWorker(std::move(output));
   if (worker_.Running()) forecast_->Start(values_.inFolder, values_.inFormat, values_.startNumber);
 }
 
-void ConverterDialog::StartWorker() {
+void ConverterDialog::StartWorker(BatchOutput output) {
   SetControlsEnabled(kConvert, false);
   bridge_.Open();
   try {
-    worker_.Start(*job_, bridge_);
+    worker_.Start(*job_, bridge_, std::move(output));
   } catch (const std::system_error& e) {
     SetControlsEnabled(kCancelConversion, false);
     SetControlsEnabled(kConvert, true);

@@ -1,20 +1,54 @@
 #include "gui/conversion_worker.h"
 
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
 
+#include "containers/output_sink.h"
+#include "containers/sidecar.h"
 #include "engine/projection_job.h"
 #include "gui/worker_bridge.h"
+#include "preview/sequence_forecast.h"
 
 namespace projconv {
 
-void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge) {
+namespace {
+
+BatchResult RunIntoOutput(ProjectionJob& job, const BatchOutput& output) {
+  // Counting the sequence can take a while on a slow folder, so it is done
+  // here rather than on the window's thread, and only for the containers
+  // whose size it decides.
+  const std::uint64_t expected =
+      output.choice.type == OutputType::Raw ? 0 : ExpectedOutputBytes(job.parameters());
+  std::unique_ptr<ImageSink> sink =
+      MakeOutputSink(output.choice, job.parameters(), expected, output.version);
+  // Destroyed in the reverse order: the job lets go of the sink, then the
+  // sink closes its file, before the sidecar describes it and however the
+  // batch ends.
+  struct Unhook {
+    ProjectionJob& job;
+    ~Unhook() { job.imageSink = nullptr; }
+  } unhook{job};
+  job.imageSink = sink.get();
+  return job.RunBatchWithResult();
+}
+
+}  // namespace
+
+void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge, const BatchOutput& output) {
   // Nothing may escape a thread's body; and the dialog waits for the finish
   // below, so it must be posted however the batch ends.
   try {
-    job.RunBatch();
+    const BatchResult result = RunIntoOutput(job, output);
+    if (!output.choice.sidecar.empty()) {
+      const BatchRecord record{output.version, job.parameters(), output.choice, result};
+      if (const std::optional<std::string> failed = WriteSidecar(record)) {
+        bridge.ShowMessage(*failed, "Error");
+      }
+    }
   } catch (const std::exception& e) {
     bridge.ShowMessage(std::string("The conversion stopped: ") + e.what(), "Error");
   }
@@ -28,8 +62,9 @@ void ConversionWorker::SetThreadStarter(ThreadStarter starter) {
   startThread_ = std::move(starter);
 }
 
-void ConversionWorker::Start(ProjectionJob& job, WorkerBridge& bridge) {
-  std::thread started = startThread_([&job, &bridge] { ConversionThreadProc(job, bridge); });
+void ConversionWorker::Start(ProjectionJob& job, WorkerBridge& bridge, BatchOutput output) {
+  std::thread started = startThread_(
+      [&job, &bridge, output = std::move(output)] { ConversionThreadProc(job, bridge, output); });
   if (!started.joinable()) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
                             "no thread was started");

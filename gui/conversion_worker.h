@@ -4,16 +4,28 @@
 // dialog's thread that it is over. At most one runs at a time.
 
 #include <functional>
+#include <string>
 #include <thread>
+
+#include "containers/output_choice.h"
 
 namespace projconv {
 
 class ProjectionJob;
 class WorkerBridge;
 
-// The body of the worker thread: runs the batch, then posts its end. The
-// batch's own messages have told the user how it went.
-void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge);
+// What a batch writes besides its parameters: the output choice, its names
+// complete, and the program's version for the files that record it.
+struct BatchOutput {
+  OutputChoice choice;
+  std::string version;
+};
+
+// The body of the worker thread: makes the output's sink, runs the batch,
+// closes the sink, writes the sidecar when one is asked for, then posts its
+// end. The batch's own messages have told the user how it went; a sidecar
+// that could not be written gets a message of its own.
+void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge, const BatchOutput& output);
 
 class ConversionWorker {
  public:
@@ -31,7 +43,7 @@ class ConversionWorker {
 
   // Starts ConversionThreadProc on a new thread. Throws std::system_error,
   // leaving nothing started, when there is no thread to be had.
-  void Start(ProjectionJob& job, WorkerBridge& bridge);
+  void Start(ProjectionJob& job, WorkerBridge& bridge, BatchOutput output = {});
 
   // From Start until Join: the thread may still touch the job.
   bool Running() const { return thread_.joinable(); }

@@ -7,12 +7,15 @@
 #include <QTimer>
 #include <cstdio>
 #include <new>
+#include <optional>
 
+#include "containers/output_type.h"
 #include "engine/projection_job.h"
 #include "gui/converter_dialog.h"
 #include "gui/dialog_settings.h"
 #include "gui/preview_panel.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 
 namespace projconv {
 
@@ -38,15 +41,54 @@ void ShowProblemsOnceOpen(ConverterDialog& dialog, const QString& file,
   });
 }
 
+// What a batch writes (OutputChoice): a group of its own, like the window's,
+// so that the conversion's section holds exactly its keys. The file lists
+// its groups in alphabetical order, and the conversion's comes first.
+const QString kOutputGroup = QStringLiteral("Writing");
+
+// Shows the stored output choice; a type that is not one of ours is a
+// problem to tell, and leaves the type as it was.
+QStringList RestoreOutput(QSettings& store, ConverterDialog& dialog) {
+  QStringList problems;
+  OutputChoice choice = dialog.outputChoice();
+  store.beginGroup(kOutputGroup);
+  if (store.contains(QStringLiteral("Type"))) {
+    const QString name = store.value(QStringLiteral("Type")).toString();
+    if (const std::optional<OutputType> type = OutputTypeNamed(name.toStdString())) {
+      choice.type = *type;
+    } else {
+      problems << QStringLiteral("%1/Type holds %2, not raw, tiff, tiff-stack or hdf5")
+                      .arg(kOutputGroup, QuotedForMessage(name));
+    }
+  }
+  choice.file = store.value(QStringLiteral("File")).toString().toStdString();
+  choice.sidecar = store.value(QStringLiteral("Sidecar")).toString().toStdString();
+  store.endGroup();
+  dialog.SetOutputChoice(choice);
+  return problems;
+}
+
+void RememberOutput(const ConverterDialog& dialog) {
+  const OutputChoice choice = dialog.outputChoice();
+  QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
+  store.beginGroup(kOutputGroup);
+  store.setValue(QStringLiteral("Type"), QString::fromUtf8(OutputTypeName(choice.type)));
+  store.setValue(QStringLiteral("File"), QString::fromStdString(choice.file));
+  store.setValue(QStringLiteral("Sidecar"), QString::fromStdString(choice.sidecar));
+  store.endGroup();
+}
+
 void LoadSettingsInto(ConverterDialog& dialog) {
   QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
   const SettingsLoad load = LoadSettings(store);
+  QStringList problems = load.problems;
+  problems << RestoreOutput(store, dialog);
   // A value that cannot be read keeps its default; the user sees the default
   // in the dialog, and the file is rewritten on "Remeber and Exit".
-  for (const QString& problem : load.problems) {
+  for (const QString& problem : problems) {
     std::fprintf(stderr, "projconv: %s: %s\n", qPrintable(store.fileName()), qPrintable(problem));
   }
-  ShowProblemsOnceOpen(dialog, store.fileName(), load.problems);
+  ShowProblemsOnceOpen(dialog, store.fileName(), problems);
   LoadIntoDialog(load.settings, dialog.values());
 }
 
@@ -102,6 +144,7 @@ bool ConverterApp::InitInstance() {
     if (dialog.exec() == QDialog::Accepted) {
       SaveSettingsOf(dialog);
       RememberWindow(dialog);
+      RememberOutput(dialog);
     }
   }
   // The dialog has ended its batch when it closed, and is gone now with its

@@ -19,6 +19,7 @@
 #include "gui/control_groups.h"
 #include "gui/forecast_bar.h"
 #include "gui/keyboard_access.h"
+#include "gui/output_box.h"
 #include "gui/preview_panel.h"
 #include "gui/qt_controls.h"
 #include "ui_converter_dialog.h"
@@ -60,7 +61,10 @@ ConverterDialog::ConverterDialog(QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(size());
+  // The output row stands below the described controls, which keep their
+  // places: the window grows downwards to hold it.
+  output_ = new OutputBox(this, [this] { return ui_->outFolderEdit->text(); });
+  setFixedSize(size() + QSize(0, OutputBox::kAddedHeight));
   for (QGroupBox* box : findChildren<QGroupBox*>()) box->setStyleSheet(kGroupBoxStyle);
   ui_->bannerLabel->setPixmap(PaintBanner());
   AssignControlIds();
@@ -196,14 +200,26 @@ bool ConverterDialog::OnInitDialog() {
 
 void ConverterDialog::OnTypeInteger() {
   UpdateData(true);  // a refused value does not keep the radios from switching
-  SetControlsEnabled(kSignAndByteOrderRadios, true);
-  SetControlsEnabled(kScaleControls, false);
+  EnableForSampleType(SampleType::Integer16);
 }
 
 void ConverterDialog::OnTypeFloat() {
   UpdateData(true);
-  SetControlsEnabled(kSignAndByteOrderRadios, false);
-  SetControlsEnabled(kScaleControls, true);
+  EnableForSampleType(SampleType::Float32);
+}
+
+void ConverterDialog::EnableForSampleType(SampleType type) {
+  const bool floatSamples = type == SampleType::Float32;
+  SetControlsEnabled(kSignAndByteOrderRadios, !floatSamples);
+  SetControlsEnabled(kScaleControls, floatSamples);
+}
+
+OutputChoice ConverterDialog::outputChoice() const {
+  return output_->choice();
+}
+
+void ConverterDialog::SetOutputChoice(const OutputChoice& choice) {
+  output_->SetChoice(choice);
 }
 
 void ConverterDialog::OnBrowseInput() {

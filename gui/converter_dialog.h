@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 
+#include "containers/output_choice.h"
 #include "form/converter_values.h"
 #include "gui/conversion_worker.h"
 #include "gui/folder_picker.h"
@@ -30,6 +31,7 @@ namespace projconv {
 
 class DataExchange;
 class ForecastBar;
+class OutputBox;
 class PreviewPanel;
 class ProjectionJob;
 class WorkerMessageEvent;
@@ -77,6 +79,17 @@ class ConverterDialog : public QDialog {
   // The panel that "Preview >>" opens beside the controls.
   PreviewPanel& previewPanel() const { return *preview_; }
 
+  // The row below the described controls: what a batch writes.
+  OutputBox& outputBox() const { return *output_; }
+  // What the row shows (see OutputBox::choice), and showing another choice;
+  // like the window's place, it is kept apart from the members.
+  OutputChoice outputChoice() const;
+  void SetOutputChoice(const OutputChoice& choice);
+
+  // Enables the sign and byte-order radios or the scale, as choosing the
+  // sample type does, without taking any value in.
+  void EnableForSampleType(SampleType type);
+
   // From Convert until the worker's last step has been handled.
   bool ConversionRunning() const { return worker_.Running(); }
 
@@ -110,7 +123,7 @@ class ConverterDialog : public QDialog {
   void SetControlsEnabled(std::span<const int> ids, bool enabled);
   void ConnectCommands();
   void BrowseFolder(const QString& title, int editId, std::string& member);
-  void StartWorker();
+  void StartWorker(BatchOutput output);
   void OnWorkerMessage(const WorkerMessageEvent& message);
   void OnWorkerFinished();
   void ReleaseWorker();
@@ -133,6 +146,7 @@ class ConverterDialog : public QDialog {
   bool closing_ = false;
 
   ForecastBar* forecast_ = nullptr;  // child widgets, owned by the window
+  OutputBox* output_ = nullptr;
   PreviewPanel* preview_ = nullptr;
 };
 

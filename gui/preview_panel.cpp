@@ -11,10 +11,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/name_pattern.h"
 #include "form/control_ids.h"
 #include "form/number_text.h"
 #include "gui/converter_dialog.h"
 #include "gui/image_pane.h"
+#include "gui/layout_guess_strip.h"
 #include "gui/panel_toggle.h"
 #include "gui/qt_controls.h"
 #include "preview/crop_overlay.h"
@@ -32,6 +34,11 @@ constexpr int kPictureSide = 1024;
 constexpr int kMargin = 8;
 constexpr int kPaneGap = 10;
 constexpr int kHintHeight = 20;
+// The layout guess at the foot of the panel: its caption line and a list of
+// LayoutGuessStrip::kShown layouts under a header.
+constexpr int kGuessHeight = 122;
+// Under the strip: it ends level with the dialog's last box.
+constexpr int kFootMargin = 10;
 // Where the toggle sits: the strip between the top buttons and the folders,
 // flush with the right-hand edge of the controls above it.
 constexpr QRect kToggleGeometry(490, 67, 80, 19);
@@ -78,7 +85,17 @@ PreviewPanel::PreviewPanel(ConverterDialog& dialog)
       closedSize_(dialog.size()),
       toggle_(new PanelToggle(&dialog)),
       input_(new ImagePane(QStringLiteral("Input"), this)),
-      output_(new ImagePane(QStringLiteral("Output"), this)) {
+      output_(new ImagePane(QStringLiteral("Output"), this)),
+      guess_(new LayoutGuessStrip(
+          this, dialog,
+          [this] {
+            LayoutGuessStrip::FirstInput input;
+            std::string problem;
+            input.path = FirstInputName(problem);
+            input.problem = QString::fromStdString(problem);
+            return input;
+          },
+          [this](const RawLayout& layout) { ShowLayout(layout); })) {
   toggle_->setGeometry(kToggleGeometry);
   toggle_->setAccessibleName(QStringLiteral("Preview"));
   input_->setAccessibleName(QStringLiteral("Input preview"));
@@ -144,9 +161,12 @@ void PreviewPanel::SetOpen(bool open) {
 void PreviewPanel::LayOut(int panelWidth) {
   setGeometry(closedSize_.width(), 0, panelWidth, closedSize_.height());
   const int paneWidth = (panelWidth - 2 * kMargin - kPaneGap) / 2;
-  const int paneHeight = closedSize_.height() - 2 * kMargin - kHintHeight;
+  const int paneHeight =
+      closedSize_.height() - 2 * kMargin - kHintHeight - kGuessHeight - kFootMargin;
   input_->setGeometry(kMargin, kMargin, paneWidth, paneHeight);
   output_->setGeometry(kMargin + paneWidth + kPaneGap, kMargin, paneWidth, paneHeight);
+  guess_->setGeometry(kMargin, closedSize_.height() - kFootMargin - kGuessHeight,
+                      panelWidth - 2 * kMargin, kGuessHeight);
 }
 
 int PreviewPanel::FittingWidth(int frameWidth) const {
@@ -277,6 +297,47 @@ void PreviewPanel::SetEditTexts(std::initializer_list<std::pair<int, std::int32_
   OnEdited();
 }
 
+std::string PreviewPanel::FirstInputName(std::string& problem) const {
+  const PreviewReading reading = ReadPreviewValues(TakeTexts(), dialog_.values());
+  // Only the fields that name the file matter: the rest is what the guess
+  // is about to replace.
+  for (const FieldProblem& field : reading.problems) {
+    if (field.controlId == kIdcInFolderEdit || field.controlId == kIdcInFormatEdit ||
+        field.controlId == kIdcStartNumberEdit) {
+      problem = field.text;
+      return {};
+    }
+  }
+  const std::optional<NamePattern> pattern = NamePattern::Parse(reading.values.inFormat);
+  if (!pattern) {
+    problem = "The input name format \"" + reading.values.inFormat +
+              "\" does not name the files: it needs exactly one integer field, such as "
+              "raw.%04i.";
+    return {};
+  }
+  return JoinPath(reading.values.inFolder, pattern->Format(reading.values.startNumber));
+}
+
+void PreviewPanel::ShowLayout(const RawLayout& layout) {
+  const auto check = [this](int id) {
+    if (auto* radio = qobject_cast<QRadioButton*>(FindControl(dialog_, id)))
+      radio->setChecked(true);
+  };
+  // Every radio and text is set before the pictures are asked for again.
+  settingTexts_ = true;
+  const bool floatSamples = layout.sampleType == SampleType::Float32;
+  check(floatSamples ? kIdcFloat32Radio : kIdcInteger16Radio);
+  if (!floatSamples) {
+    // A float layout has neither: the radios keep what they showed.
+    check(layout.signedness == Signedness::Unsigned ? kIdcUnsignedRadio : kIdcSignedRadio);
+    check(layout.byteOrder == ByteOrder::BigEndian ? kIdcBigEndianRadio : kIdcLittleEndianRadio);
+  }
+  dialog_.EnableForSampleType(layout.sampleType);
+  SetEditTexts({{kIdcHeaderLenEdit, layout.headerLen},
+                {kIdcInSizeXEdit, layout.width},
+                {kIdcInSizeYEdit, layout.height}});
+}
+
 void PreviewPanel::OnCropDragged(const SourcePoint& from, const SourcePoint& to) {
   const CropWindow window = CropFromPoints(reading_.values, from, to);
   SetEditTexts({{kIdcCropLeftEdit, window.left},
@@ -297,8 +358,10 @@ void PreviewPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().color(QPalette::Mid));
   painter.drawLine(0, kMargin, 0, height() - kMargin);
+  const int strip = height() - kFootMargin - kGuessHeight;
+  painter.drawLine(kMargin, strip - kMargin / 2, width() - kMargin, strip - kMargin / 2);
   painter.setPen(palette().color(QPalette::PlaceholderText));
-  const QRect hint(kMargin, height() - kMargin - kHintHeight + 4, width() - 2 * kMargin,
+  const QRect hint(kMargin, strip - kMargin - kHintHeight + 4, width() - 2 * kMargin,
                    kHintHeight - 4);
   painter.drawText(hint, Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Drag on the input to draw the crop window, drag the cross to "

@@ -13,15 +13,18 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "preview/control_texts.h"
 #include "preview/preview_reading.h"
 #include "preview/preview_renderer.h"
+#include "probe/raw_layout.h"
 
 namespace projconv {
 
 class ConverterDialog;
 class ImagePane;
+class LayoutGuessStrip;
 class PanelToggle;
 class PreviewService;
 struct SourcePoint;
@@ -58,6 +61,7 @@ class PreviewPanel : public QWidget {
   ImagePane& inputPane() const { return *input_; }
   ImagePane& outputPane() const { return *output_; }
   PanelToggle& toggle() const { return *toggle_; }
+  LayoutGuessStrip& guessStrip() const { return *guess_; }
 
  protected:
   bool event(QEvent* event) override;
@@ -79,12 +83,17 @@ class PreviewPanel : public QWidget {
   void OnCropDragged(const SourcePoint& from, const SourcePoint& to);
   void OnCentreDragged(const SourcePoint& to);
   void SetEditTexts(std::initializer_list<std::pair<int, std::int32_t>> values);
+  // The file a batch would read first, as the controls name it now.
+  std::string FirstInputName(std::string& problem) const;
+  // Sets the format and size controls to `layout`, as if chosen by hand.
+  void ShowLayout(const RawLayout& layout);
 
   ConverterDialog& dialog_;
   QSize closedSize_;
   PanelToggle* toggle_;
   ImagePane* input_;
   ImagePane* output_;
+  LayoutGuessStrip* guess_;
   QTimer pause_;
   bool open_ = false;
   bool settingTexts_ = false;

@@ -16,6 +16,7 @@
 #include "form/control_ids.h"
 #include "gui/converter_app.h"
 #include "gui/converter_dialog.h"
+#include "gui/output_box.h"
 #include "settings/settings_file.h"
 
 namespace projconv {
@@ -147,6 +148,33 @@ TEST_F(ProgramRun, StoredFloatTypeOpensInTheFloatState) {
     EXPECT_EQ(Text(dialog, kIdcAngleEdit), QStringLiteral("0.1"));
     QTest::keyClick(&dialog, Qt::Key_Escape);
   });
+}
+
+// The output row is remembered like the window: in a group of its own, only
+// on "Remeber and Exit", and the conversion's section keeps exactly its keys.
+TEST_F(ProgramRun, OutputChoiceIsRememberedInAGroupOfItsOwn) {
+  const OutputChoice chosen{OutputType::Hdf5, "/scans/s1/all.h5", "s1"};
+  Run([&](ConverterDialog& dialog) {
+    EXPECT_EQ(dialog.outputChoice(), OutputChoice{});
+    dialog.SetOutputChoice(chosen);
+    dialog.accept();
+  });
+  QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
+  EXPECT_EQ(store.value("Writing/Type").toString(), "hdf5");
+  EXPECT_EQ(store.value("Writing/File").toString(), "/scans/s1/all.h5");
+  EXPECT_EQ(store.value("Writing/Sidecar").toString(), "s1");
+  EXPECT_EQ(store.childGroups(), (QStringList{"Qarmo_Convertor", "Window", "Writing"}));
+  store.beginGroup("Qarmo_Convertor");
+  EXPECT_EQ(store.childKeys().size(), 21);
+  store.endGroup();
+
+  Run([&](ConverterDialog& dialog) {
+    EXPECT_EQ(dialog.outputChoice(), chosen);
+    EXPECT_TRUE(dialog.outputBox().fileEdit().isEnabled());
+    dialog.SetOutputChoice({});
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+  });
+  EXPECT_EQ(QSettings(DesktopSettingsPath(), QSettings::IniFormat).value("Writing/Type"), "hdf5");
 }
 
 }  // namespace

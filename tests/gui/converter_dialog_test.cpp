@@ -77,7 +77,8 @@ QStringList Sorted(QStringList list) {
 TEST_F(DialogTest, WindowIsAFixedDialogWithACloseBoxOnly) {
   Open();
   EXPECT_EQ(dialog.windowTitle(), "Input projection converter");
-  EXPECT_EQ(dialog.size(), QSize(572, 578));
+  // The described window, and the output row below it.
+  EXPECT_EQ(dialog.size(), QSize(572, 578 + 56));
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
   const Qt::WindowFlags flags = dialog.windowFlags();
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
@@ -106,11 +107,11 @@ TEST_F(DialogTest, ShowsTheTextsOfTheSystem) {
                     "Scale Factor (if float)", "File Header Length (bytes)",
                     "1. Rotate   2. Crop.  3.Resize.", "Angle (degrees)", "Ceneter of Rotation",
                     "Top-Left Corner         (this point is included to the area)",
-                    "Bottom-Righn Corner (this point is not included to the area)"}));
+                    "Bottom-Righn Corner (this point is not included to the area)", "File"}));
   EXPECT_EQ(VisibleTexts<QAbstractButton>(dialog, &QAbstractButton::text),
             Sorted({"Convert", "Cancel Conversion", "Remeber and Exit", "Browse", "Browse",
                     "Integer 16 bits", "Float 32 bits", "Signed", "Unsigned", "Little Endian (PC)",
-                    "Big Endian (MAC)"}));
+                    "Big Endian (MAC)", "...", "Sidecar"}));
   const std::map<int, QString> byId = {
       {kIdOk, "Remeber and Exit"},
       {kIdcInFolderLabel, "Input Folder"},
@@ -153,6 +154,7 @@ TEST_F(DialogTest, GroupBoxesStandWhereDescribedAndHoldTheirControls) {
       {"Rotate Input Projection", FromDialogUnits(100, 265, 120, 90), {1052, 1053, 1054}},
       {"Crop Input Projection", FromDialogUnits(225, 265, 150, 90), {1048, 1049, 1050, 1051}},
       {"Output Projection Size", FromDialogUnits(5, 310, 90, 45), {1032, 1033}},
+      {"Output", FromDialogUnits(5, 360, 370, 30), {}},
   };
   const QList<QGroupBox*> boxes = dialog.findChildren<QGroupBox*>();
   EXPECT_EQ(boxes.size(), std::size(groups));
@@ -219,7 +221,8 @@ TEST_F(DialogTest, UnusedControlsAreHiddenAndDisabled) {
   }
   QStringList hiddenTexts;
   for (const QWidget* w : dialog.findChildren<QWidget*>()) {
-    if (!w->isHidden()) continue;
+    // A drop-down list is a window of its own, hidden until it drops.
+    if (!w->isHidden() || w->window() != &dialog) continue;
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     if (auto* label = qobject_cast<const QLabel*>(w)) hiddenTexts << label->text();
     if (auto* box = qobject_cast<const QAbstractButton*>(w)) hiddenTexts << box->text();
@@ -270,14 +273,20 @@ TEST_F(DialogTest, TabVisitsTheEnabledStopsInOrder) {
   const std::vector<int> common = {1001, 1002, 1003, 1004, 1005, 1006, 1009, 1013,
                                    1015, 1016, 1032, 1033, 1048, 1049, 1050, 1051,
                                    1038, 1041, 1052, 1053, 1054, kIdOk};
+  // Then the output row, whose controls carry no identifier: the type and the
+  // sidecar's tick (the file and the stem are off until chosen).
+  const std::vector<int> outputRow = {0, 0};
   Open(SampleType::Integer16);
-  EXPECT_EQ(TabCycle(dialog), common);  // scale and Cancel Conversion are disabled
+  std::vector<int> enabled = common;
+  enabled.insert(enabled.end(), outputRow.begin(), outputRow.end());
+  EXPECT_EQ(TabCycle(dialog), enabled);  // scale and Cancel Conversion are disabled
 
   dialog.Control(kIdcCancelConversionButton)->setEnabled(true);
   dialog.Control(kIdcScaleEdit)->setEnabled(true);
   std::vector<int> full = common;
   full.push_back(kIdcScaleEdit);
   full.push_back(kIdcCancelConversionButton);
+  full.insert(full.end(), outputRow.begin(), outputRow.end());
   EXPECT_EQ(TabCycle(dialog), full);
 }
 

@@ -33,6 +33,8 @@ using namespace batch_test;
 using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 20000;
+// The described window and the output row below it.
+constexpr int kClosedHeight = 578 + 56;
 
 std::string NumberedName(int number) {
   char name[32];
@@ -116,7 +118,7 @@ class PreviewPanelTest : public testing::Test {
 
 TEST_F(PreviewPanelTest, ClosedItLeavesTheDialogAsItWas) {
   Open();
-  EXPECT_EQ(dialog.size(), QSize(572, 578));
+  EXPECT_EQ(dialog.size(), QSize(572, kClosedHeight));
   EXPECT_TRUE(Panel().isHidden());
   EXPECT_FALSE(Panel().isEnabled());
   EXPECT_TRUE(Bar().isHidden());
@@ -138,15 +140,15 @@ TEST_F(PreviewPanelTest, OpeningWidensTheWindowAndClosingGivesItBack) {
   // As wide as the screen leaves room for, within the panel's limits.
   const int room = dialog.screen()->availableGeometry().width() - 572;
   const int width = std::clamp(room, PreviewPanel::kNarrowest, PreviewPanel::kWidth);
-  EXPECT_EQ(dialog.size(), QSize(572 + width, 578));
+  EXPECT_EQ(dialog.size(), QSize(572 + width, kClosedHeight));
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-  EXPECT_EQ(Panel().geometry(), QRect(572, 0, width, 578));
+  EXPECT_EQ(Panel().geometry(), QRect(572, 0, width, kClosedHeight));
   if (room >= width) {
     EXPECT_TRUE(dialog.screen()->availableGeometry().contains(dialog.frameGeometry()));
   }
   EXPECT_EQ(Panel().toggle().text(), "<< Preview");
   QTest::mouseClick(&Panel().toggle(), Qt::LeftButton);
-  EXPECT_EQ(dialog.size(), QSize(572, 578));
+  EXPECT_EQ(dialog.size(), QSize(572, kClosedHeight));
   EXPECT_TRUE(Panel().isHidden());
   EXPECT_FALSE(Panel().isEnabled());
 }

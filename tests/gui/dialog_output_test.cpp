@@ -1,0 +1,109 @@
+// What a batch from the dialog writes besides headerless files: the output
+// row's choice handed to the batch, and the sidecar after it.
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+#include <chrono>
+#include <string>
+
+#include "form/control_ids.h"
+#include "gui/output_box.h"
+#include "tests/gui/batch_test_support.h"
+#include "tests/gui/dialog_test_support.h"
+
+namespace projconv {
+
+namespace {
+
+using namespace batch_test;
+using namespace std::chrono_literals;
+
+int TiffPages(const std::string& path) {
+  TIFF* tiff = TIFFOpen(path.c_str(), "r");
+  if (tiff == nullptr) return 0;
+  const int pages = TIFFNumberOfDirectories(tiff);
+  TIFFClose(tiff);
+  return pages;
+}
+
+class DialogOutputTest : public testing::Test {
+ protected:
+  DialogOutputTest() {
+    dialog.SetJob(&job);
+    dialog.SetCloseWait(0ms);
+    ConverterValues& v = dialog.values();
+    v.inFolder = folder.In();
+    v.outFolder = folder.Out();
+    v.inSizeX = v.cropRight = 8;
+    v.inSizeY = v.cropBottom = 6;
+    v.outSizeX = 5;
+    v.outSizeY = 3;
+    for (const char* name : {"raw.0000", "raw.0001", "raw.0002"}) {
+      WriteFile(folder.In() + "/" + name, ScrambledBytes(2 * 8 * 6, std::uint32_t(name[7])));
+    }
+    dialog.show();
+  }
+
+  void Convert() { QTest::mouseClick(dialog.Control(kIdcConvertButton), Qt::LeftButton); }
+
+  BatchFolder folder;
+  ProjectionJob job;
+  ConverterDialog dialog;
+};
+
+TEST_F(DialogOutputTest, TiffStackHoldsAPagePerImageAndTheSidecarFollows) {
+  // Names without a folder go in the output folder.
+  dialog.SetOutputChoice({OutputType::TiffStack, "stack.tif", "run"});
+  Convert();
+  QMessageBox* end = WaitForBox(dialog);
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(end->windowTitle(), "Info");  // the batch's own last word, as ever
+  end->accept();
+  ASSERT_TRUE(WaitForWorkerEnd(dialog));
+  EXPECT_EQ(OpenBox(dialog), nullptr);
+  EXPECT_EQ(job.imageSink, nullptr);
+
+  EXPECT_EQ(TiffPages(folder.Out() + "/stack.tif"), 3);
+  EXPECT_EQ(FileNames(folder.Out()), (std::vector<std::string>{"run.json", "stack.tif"}));
+  const std::optional<Bytes> record = ReadFile(folder.Out() + "/run.json");
+  ASSERT_TRUE(record);
+  const std::string json(record->begin(), record->end());
+  EXPECT_NE(json.find("\"file\": \"" + folder.Out() + "/stack.tif\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"files_written\": 3"), std::string::npos) << json;
+}
+
+TEST_F(DialogOutputTest, AChoiceThatNamesNoFileIsRefusedBeforeTheBatch) {
+  const struct {
+    OutputChoice choice;
+    bool tickedWithoutStem;
+    QString says;
+  } cases[] = {
+      {{OutputType::TiffStack, "", ""}, false, "TIFF stack output goes to one file."},
+      {{OutputType::Hdf5, "  ", ""}, false, "HDF5 file output goes to one file."},
+      {{OutputType::Raw, "", ""}, true, "The sidecar needs a name."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says.toStdString());
+    dialog.SetOutputChoice(c.choice);
+    if (c.tickedWithoutStem) {
+      dialog.outputBox().sidecarCheck().setChecked(true);
+      dialog.outputBox().stemEdit().clear();
+    }
+    Convert();
+    QMessageBox* box = OpenBox(dialog);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Error");
+    EXPECT_TRUE(box->text().startsWith(c.says)) << box->text().toStdString();
+    EXPECT_FALSE(dialog.ConversionRunning());
+    box->accept();
+  }
+  EXPECT_TRUE(FileNames(folder.Out()).empty());
+}
+
+}  // namespace
+
+}  // namespace projconv
