@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # What the containers cost beside raw output: workloads A and B of
 # bench/whole_run.sh converted on two cores into raw files, TIFF files, a TIFF
-# stack and an HDF5 file, runs alternating, each figure the median of several.
-# Prints images per second and each container's wall time over raw's.
+# stack and an HDF5 file, runs alternating. Prints the median images per
+# second, and the median over the rounds of each container's wall time over
+# the raw run of the same round: other work on a shared machine comes and
+# goes, and a round's runs follow each other within seconds.
 #
 # Environment as for bench/whole_run.sh: PROJCONV_BENCH_DIR, PROJCONV_BENCH_DATA,
 # PROJCONV_BENCH_REPS (default 5). Inputs and outputs live on tmpfs.
@@ -31,7 +33,7 @@ printf '\n%-3s %10s %10s %10s %10s   %s\n' "" "${types[@]}" "images/s; container
 for workload in "${workloads[@]}"; do
   IFS='|' read -r name outsize crop angle <<<"$workload"
   out="$data/out"
-  declare -A times=()
+  declare -A times=() ratios=()
   for ((r = 0; r < reps; r++)); do
     for type in "${types[@]}"; do
       rm -rf "$out" "$data/stack.tif" "$data/images.h5"
@@ -45,16 +47,18 @@ for workload in "${workloads[@]}"; do
         --out-type "$type" "${extra[@]}")
       [[ $code == 0 ]] || { echo "projconv-batch --out-type $type failed ($code)" >&2; exit 1; }
       times[$type]+="$t "
+      [[ $type == raw ]] && raw=$t
+      ratios[$type]+="$(awk -v t="$t" -v r="$raw" 'BEGIN { print t / r }') "
     done
   done
   line=$(printf '%-3s' "$name")
-  raw=$(tr ' ' '\n' <<<"${times[raw]}" | grep . | median)
   for type in "${types[@]}"; do
     t=$(tr ' ' '\n' <<<"${times[$type]}" | grep . | median)
-    line+=$(awk -v t="$t" -v r="$raw" 'BEGIN { printf " %5.0f %4.2fx", 200 / t, t / r }')
+    ratio=$(tr ' ' '\n' <<<"${ratios[$type]}" | grep . | median)
+    line+=$(awk -v t="$t" -v q="$ratio" 'BEGIN { printf " %5.0f %4.2fx", 200 / t, q }')
   done
   echo "$line"
-  unset times
+  unset times ratios
 done
 rm -rf "$data/out" "$data/stack.tif" "$data/images.h5"
 echo

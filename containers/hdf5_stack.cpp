@@ -6,20 +6,24 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
-#include <mutex>
 
 namespace projconv {
 
 namespace {
 
 static_assert(sizeof(hid_t) == sizeof(std::int64_t));
+static_assert(std::endian::native == std::endian::little,
+              "images go to the file as they are, as little-endian 16-bit samples");
 
 // HDF5 prints its error stack to standard error unless told otherwise; the
-// batch's own message says what failed.
+// batch's own message says what failed. The setting is per thread, and the
+// file may be written from a thread of its own.
 void SilenceHdf5() {
-  static std::once_flag once;
-  std::call_once(once, [] { H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); });
+  thread_local bool silenced = false;
+  if (!silenced) H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+  silenced = true;
 }
 
 template <typename Value>
@@ -103,6 +107,7 @@ Hdf5Stack::~Hdf5Stack() {
 }
 
 void Hdf5Stack::Close() {
+  SilenceHdf5();  // the file may close on another thread than it was written on
   if (dataset_ >= 0) H5Dclose(dataset_);
   if (file_ >= 0) H5Fclose(file_);
   dataset_ = file_ = -1;
@@ -135,35 +140,33 @@ bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
   return H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
 }
 
-bool Hdf5Stack::Put(std::int64_t, const std::string&, std::int32_t width, std::int32_t height,
-                    std::span<const std::int16_t> samples, SinkFailure& failure) {
+bool Hdf5Stack::Put(std::int64_t number, const std::string&, std::int32_t width,
+                    std::int32_t height, std::span<const std::int16_t> samples,
+                    SinkFailure& failure) {
   errno = 0;
   if (file_ < 0 && !Create(width, height)) {
-    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not create it" : ""};
+    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not create it" : "", number};
     Close();
     return false;
   }
   if (const int error = ReserveRoom(file_, path_, samples.size_bytes())) {
-    failure = SinkFailure{path_, error, {}};
+    failure = SinkFailure{path_, error, {}, number};
     return false;
   }
   const std::array<hsize_t, 3> grown{images_ + 1, hsize_t(height), hsize_t(width)};
   const std::array<hsize_t, 3> at{images_, 0, 0};
-  const std::array<hsize_t, 3> one{1, hsize_t(height), hsize_t(width)};
   bool written = H5Dset_extent(dataset_, grown.data()) >= 0;
   if (written && width > 0 && height > 0) {
-    const hid_t fileSpace = H5Dget_space(dataset_);
-    const hid_t memorySpace = H5Screate_simple(3, one.data(), nullptr);
-    written = H5Sselect_hyperslab(fileSpace, H5S_SELECT_SET, at.data(), nullptr, one.data(),
-                                  nullptr) >= 0 &&
-              H5Dwrite(dataset_, H5T_NATIVE_INT16, memorySpace, fileSpace, H5P_DEFAULT,
-                       samples.data()) >= 0;
-    H5Sclose(memorySpace);
-    H5Sclose(fileSpace);
+    // The image is one whole chunk, unfiltered and in the file's byte order
+    // already, so it goes to the file as it is. A selection would take it
+    // through the chunk cache, which fills a chunk-sized buffer and copies
+    // the image into it before writing.
+    const std::size_t bytes = sizeof(std::int16_t) * std::size_t(width) * std::size_t(height);
+    written = H5Dwrite_chunk(dataset_, H5P_DEFAULT, 0, at.data(), bytes, samples.data()) >= 0;
   }
   written = written && H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
   if (!written) {
-    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not write the image" : ""};
+    failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not write the image" : "", number};
     return false;
   }
   ++images_;

@@ -44,24 +44,6 @@ ordered_json ParametersJson(const ConversionParameters& p) {
   };
 }
 
-const char* EndName(BatchEnd end) {
-  switch (end) {
-    case BatchEnd::Refused:
-      return "refused";
-    case BatchEnd::Stopped:
-      return "stopped";
-    case BatchEnd::InputMissing:
-      return "input_missing";
-    case BatchEnd::InputNotOpened:
-      return "input_not_opened";
-    case BatchEnd::InputNotRead:
-      return "input_not_read";
-    case BatchEnd::OutputNotWritten:
-      return "output_not_written";
-  }
-  return "unknown";
-}
-
 std::string RecordJson(const BatchRecord& r) {
   ordered_json output = {{"type", std::string(OutputTypeName(r.output.type))}};
   if (IsSingleFile(r.output.type)) output["file"] = r.output.file;
@@ -72,7 +54,7 @@ std::string RecordJson(const BatchRecord& r) {
       {"output", output},
       {"files_written", r.result.filesWritten},
       // The normal end of a sequence is its first missing input.
-      {"end", EndName(r.result.end)},
+      {"end", BatchEndName(r.result.end)},
       {"ended_at", r.result.fileName},
       {"samples_wrapped", r.result.samplesWrapped},
   };

@@ -14,26 +14,26 @@ constexpr std::uint64_t kClassicTiffBytes = (std::uint64_t(1) << 32) - (std::uin
 
 // The system's reason when it gave one (a full disk, a missing folder), which
 // says more than libtiff's own words; errno is cleared before each call.
-SinkFailure Failure(const std::string& file) {
+SinkFailure Failure(const std::string& file, std::int64_t number) {
   const int error = errno;
   std::string reason = TakeTiffError();
-  if (error != 0) return SinkFailure{file, error, {}};
-  return SinkFailure{file, 0, std::move(reason)};
+  if (error != 0) return SinkFailure{file, error, {}, number};
+  return SinkFailure{file, 0, std::move(reason), number};
 }
 
 }  // namespace
 
-bool TiffFiles::Put(std::int64_t, const std::string& rawName, std::int32_t width,
+bool TiffFiles::Put(std::int64_t number, const std::string& rawName, std::int32_t width,
                     std::int32_t height, std::span<const std::int16_t> samples,
                     SinkFailure& failure) {
   errno = 0;
   TIFF* const tiff = OpenTiff(rawName, "w");
   if (tiff == nullptr) {
-    failure = Failure(rawName);
+    failure = Failure(rawName, number);
     return false;
   }
   if (!WriteTiffPage(tiff, width, height, samples)) {
-    failure = Failure(rawName);
+    failure = Failure(rawName, number);
     TIFFCleanup(tiff);  // closing would write a directory for the broken page
     return false;
   }
@@ -48,16 +48,17 @@ TiffStack::~TiffStack() {
   if (tiff_ != nullptr) TIFFClose(tiff_);
 }
 
-bool TiffStack::Put(std::int64_t, const std::string&, std::int32_t width, std::int32_t height,
-                    std::span<const std::int16_t> samples, SinkFailure& failure) {
+bool TiffStack::Put(std::int64_t number, const std::string&, std::int32_t width,
+                    std::int32_t height, std::span<const std::int16_t> samples,
+                    SinkFailure& failure) {
   errno = 0;
   if (tiff_ == nullptr) tiff_ = OpenTiff(path_, big_ ? "w8" : "w");
   if (tiff_ == nullptr) {
-    failure = Failure(path_);
+    failure = Failure(path_, number);
     return false;
   }
   if (!WriteTiffPage(tiff_, width, height, samples)) {
-    failure = Failure(path_);
+    failure = Failure(path_, number);
     // Let go without closing: closing would write a directory for the
     // broken page and link the last good one to it. The file ends, as far
     // as a reader goes, with the last page written whole.

@@ -4,6 +4,11 @@
 // files of their own: a container such as a TIFF or HDF5 file. The batch
 // hands each image over as soon as it is made, in output order; a sink that
 // fails ends the batch there, as a failed write of the raw file would.
+//
+// A sink may store an image after Put has returned, while the batch reads
+// the next input, so a failure can come to light one call late: Put or
+// Finish then tells of the image put before, and the batch counts only the
+// images before the failed one as written.
 
 #include <cstdint>
 #include <span>
@@ -15,6 +20,11 @@ struct SinkFailure {
   std::string file;    // the file that could not be written, for the message
   int error = 0;       // errno, when the system gave one
   std::string reason;  // what the container's library said, when it gave no errno
+  // The output number of the image that was not stored; every image before
+  // it was. The batch fills in the number of the image it puts (for Finish,
+  // the number the next image would have), so a sink that fails at once
+  // need not set it.
+  std::int64_t image = 0;
 };
 
 class ImageSink {
@@ -22,12 +32,27 @@ class ImageSink {
   virtual ~ImageSink() = default;
 
   // Stores output image `number` (0 for the first of the batch): `samples`
-  // holds width x height 16-bit samples, row by row. `rawName` is the file a
-  // raw batch would have written it to. Returns true when stored; otherwise
-  // fills `failure`.
+  // holds width x height 16-bit samples, row by row, which the batch leaves
+  // as they are until it calls ReleaseSamples or Finish. `rawName` is the
+  // file a raw batch would have written it to. Returns true when the image
+  // is stored or taken to be stored; otherwise fills `failure`, about this
+  // image or the one put before it.
   virtual bool Put(std::int64_t number, const std::string& rawName, std::int32_t width,
                    std::int32_t height, std::span<const std::int16_t> samples,
                    SinkFailure& failure) = 0;
+
+  // Called by the batch before it makes the next image where the samples of
+  // the last Put are: returns once the sink reads them no more.
+  virtual void ReleaseSamples() {}
+
+  // Called by the batch at its end, whatever the end: returns once every
+  // image taken is stored, leaving the container complete and readable up
+  // to the last of them. False, with `failure` filled, when one of them
+  // could not be stored (again if Put has told it already).
+  virtual bool Finish(SinkFailure& failure) {
+    (void)failure;
+    return true;
+  }
 };
 
 }  // namespace projconv

@@ -59,6 +59,10 @@ enum class BatchEnd {
   OutputNotWritten  // the output could not be created, written or closed
 };
 
+// "refused", "stopped", "input_missing", "input_not_opened", "input_not_read",
+// "output_not_written": how records and logs name an end.
+const char* BatchEndName(BatchEnd end);
+
 struct BatchResult {
   BatchEnd end = BatchEnd::Refused;
   std::int64_t filesWritten = 0;
@@ -96,8 +100,13 @@ class ProjectionJob : public ConversionParameters {
   ImageSink* imageSink = nullptr;
 
   // Replaces the transform of every image, for tests that run whole batches
-  // on their sample-by-sample yardstick; null in every program.
+  // on their sample-by-sample yardstick; null in every program. It sets
+  // lastImageWrapped as the engine's transform does.
   void (*imageTransform)(ProjectionJob& job) = nullptr;
+
+  // The output samples of the image made last that wrapped (as counted in
+  // BatchResult::samplesWrapped); 0 when nothing was made.
+  std::int64_t lastImageWrapped = 0;
 
   ProjectionJob();
   ProjectionJob(const ProjectionJob&) = delete;

@@ -133,6 +133,10 @@ BatchResult ProjectionJob::RunBatchWithResult() {
     // with the file it was at, like any other failure.
     result.end = BatchEnd::OutputNotWritten;
     Report(FileMessage(result.fileName, "can not be converted (Memory allocation problem)"), kInfo);
+    SinkFailure late;  // the end is told already; only the count may change
+    if (imageSink != nullptr && !imageSink->Finish(late) && late.image < result.filesWritten) {
+      result.filesWritten = late.image;
+    }
   }
   return result;
 }
@@ -156,6 +160,32 @@ void ProjectionJob::RunSequence(BatchResult& result) {
   std::int64_t inNumber = startNumber;
   std::int64_t outNumber = 0;
 
+  // A sink may store an image while the next input is read, and so tell of
+  // its failure one image late, when the image is counted already: it comes
+  // off the counts again.
+  std::int64_t countedWrapped = 0;  // what the image counted last added to samplesWrapped
+  const auto endAtOutput = [&](const SinkFailure& failure) {
+    if (failure.image < result.filesWritten) {
+      result.filesWritten = failure.image;
+      result.samplesWrapped -= countedWrapped;
+    }
+    result.fileName = failure.file;
+    result.end = BatchEnd::OutputNotWritten;
+    const std::string ending = failure.reason.empty()
+                                   ? WithReason("can not be wrote", failure.error)
+                                   : "can not be wrote (" + failure.reason + ")";
+    Report(FileMessage(failure.file, ending), kInfo);
+  };
+  // Every end waits for the sink to store what it took. If that fails, the
+  // output failed before the batch got to its end, which is what it reports.
+  const auto outputFailedAtEnd = [&] {
+    SinkFailure failure;
+    failure.image = result.filesWritten;
+    if (imageSink == nullptr || imageSink->Finish(failure)) return false;
+    endAtOutput(failure);
+    return true;
+  };
+
   while (stopFlag->load() == 0) {
     const std::string inName = JoinPath(inFolder, inPattern.Format(Wrap32(inNumber++)));
     const std::string outName = JoinPath(outFolder, outPattern.Format(Wrap32(outNumber++)));
@@ -163,6 +193,7 @@ void ProjectionJob::RunSequence(BatchResult& result) {
 
     PosixFile input;
     if (!input.OpenForReading(inName)) {
+      if (outputFailedAtEnd()) return;
       result.end = input.error() == ENOENT || input.error() == ENOTDIR ? BatchEnd::InputMissing
                                                                        : BatchEnd::InputNotOpened;
       Report(FileMessage(inName, "can not be opened"), kInfo);
@@ -170,6 +201,7 @@ void ProjectionJob::RunSequence(BatchResult& result) {
     }
     const long long got = ReadInPieces(input, readArea, readBytes, readers, readWorkers);
     if (got <= 0) {
+      if (outputFailedAtEnd()) return;
       result.end = BatchEnd::InputNotRead;
       Report(FileMessage(inName, WithReason("can not be read", got < 0 ? input.error() : 0)),
              kInfo);
@@ -178,25 +210,33 @@ void ProjectionJob::RunSequence(BatchResult& result) {
     input.Close();
     HintNextInput(JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))), readBytes);
 
-    if (const std::optional<SinkFailure> failure = PutOutput(outNumber - 1, outName)) {
-      result.fileName = failure->file;
-      result.end = BatchEnd::OutputNotWritten;
-      const std::string ending = failure->reason.empty()
-                                     ? WithReason("can not be wrote", failure->error)
-                                     : "can not be wrote (" + failure->reason + ")";
-      Report(FileMessage(failure->file, ending), kInfo);
+    if (std::optional<SinkFailure> failure = PutOutput(outNumber - 1, outName)) {
+      // The sink settles what it still holds; a failure of an earlier image
+      // is the one to tell.
+      SinkFailure earlier;
+      earlier.image = failure->image;
+      if (imageSink != nullptr && !imageSink->Finish(earlier) && earlier.image < failure->image) {
+        failure = earlier;
+      }
+      endAtOutput(*failure);
       return;
     }
     if (dialog != nullptr) dialog->PostProgress(Wrap32(result.filesWritten));
     ++result.filesWritten;
+    result.samplesWrapped += lastImageWrapped;
+    countedWrapped = lastImageWrapped;
   }
+  if (outputFailedAtEnd()) return;
   result.end = BatchEnd::Stopped;
   result.fileName.clear();
 }
 
 std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const std::string& name) {
   if (imageSink != nullptr) {
-    SinkFailure failure{name, 0, {}};
+    SinkFailure failure{name, 0, {}, number};
+    // The image put last may still be going into the sink: this one is made
+    // in its place only once the sink has let go of it.
+    imageSink->ReleaseSamples();
     const bool stored =
         TransformStreaming(nullptr) &&
         imageSink->Put(number, name, outSizeX, outSizeY,
@@ -220,8 +260,8 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
     const bool made = TransformStreaming(nullptr);
     written = made && opened && output.Write(outImage, bytes) && output.Close();
   }
-  if (!opened) return SinkFailure{name, 0, {}};  // said without a reason
-  if (!written) return SinkFailure{name, output.error(), {}};
+  if (!opened) return SinkFailure{name, 0, {}, number};  // said without a reason
+  if (!written) return SinkFailure{name, output.error(), {}, number};
   return std::nullopt;
 }
 

@@ -81,6 +81,7 @@ void ProjectionJob::TransformImage() {
 }
 
 bool ProjectionJob::TransformStreaming(StreamedOutput* output) {
+  lastImageWrapped = 0;
   if (!BuffersFit()) return true;  // nothing of these parameters to work on
   if (imageTransform != nullptr) {
     imageTransform(*this);

@@ -51,13 +51,17 @@ struct RowKernels {
   std::int64_t (*scaleFloats)(unsigned char* to, const unsigned char* from, double scale,
                               std::int64_t count);
   // to[k] = low 16 bits of trunc(from[k] * scale), from float samples.
+  // Adds the number of samples that wrapped to `wrapped`, and, where that is
+  // not 0 already, expects more of them and counts them at less cost.
   std::int64_t (*scaledSamples16)(unsigned char* to, const unsigned char* from, double scale,
-                                  std::int64_t count);
+                                  std::int64_t count, std::int64_t& wrapped);
   // Output samples begin .. end - 1 of one row, reading the work image with
   // no bounds check: the caller has proved every neighbour lies in the buffer
-  // at an index below 2^31. Returns where it stopped.
+  // at an index below 2^31. Returns where it stopped; adds the number of
+  // samples that wrapped to `wrapped`, and, where that is not 0 already,
+  // expects more of them and counts them at less cost.
   std::int64_t (*sampleRow)(const SamplingRow& row, unsigned char* out, std::int64_t begin,
-                            std::int64_t end);
+                            std::int64_t end, std::int64_t& wrapped);
   // memcpy for data nobody reads soon: stores that need not pass through the
   // caches, where the processor has them.
   void (*copyForLater)(unsigned char* to, const unsigned char* from, std::size_t bytes);
@@ -76,9 +80,13 @@ bool ProcessorHasAvx512();
 // Output samples begin .. end - 1 of a row whose neighbours may lie anywhere:
 // each read goes through `work`, so one outside the buffer reads 0.
 void SampleRowChecked(const SamplingRow& row, const SampleView<float>& work, unsigned char* out,
-                      std::int64_t begin, std::int64_t end);
+                      std::int64_t begin, std::int64_t end, std::int64_t& wrapped);
 
 // Low 16 bits of trunc(v), for the rare lane a vector conversion cannot do.
 std::uint16_t Sample16Of(double v);
+
+// Whether the output sample of v wraps (see sample_arithmetic.h), for
+// samples made outside the row kernels.
+bool Sample16Wraps(double v);
 
 }  // namespace projconv

@@ -6,6 +6,7 @@
 
 #include <immintrin.h>
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -63,9 +64,10 @@ struct Avx2Lanes {
   static void StoreSample16(unsigned char* to, D v) {
     __m128i whole = _mm256_cvttpd_epi32(v.v);
     // A lane beyond the 32-bit range comes back as 0x80000000; its low 16
-    // bits then need the full 64-bit truncation.
+    // bits then need the full 64-bit truncation. Marked rare, so that what
+    // the loops carry from step to step stays in registers around the call.
     const __m128i outOfRange = _mm_cmpeq_epi32(whole, _mm_set1_epi32(INT32_MIN));
-    if (_mm_movemask_epi8(outOfRange) != 0) {
+    if (_mm_movemask_epi8(outOfRange) != 0) [[unlikely]] {
       alignas(32) double lanes[kWidth];
       alignas(16) std::int32_t samples[kWidth];
       _mm256_store_pd(lanes, v.v);
@@ -75,6 +77,20 @@ struct Avx2Lanes {
     const __m128i lowHalves =
         _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(whole, lowHalves));
+  }
+  // A NaN lane of v leaves the lane of `largest` as it was.
+  static D LargerMagnitude(D largest, D v) {
+    return {_mm256_max_pd(_mm256_andnot_pd(_mm256_set1_pd(-0.0), v.v), largest.v)};
+  }
+  static bool AllBelow(D v, double bound) {
+    return _mm256_movemask_pd(_mm256_cmp_pd(v.v, _mm256_set1_pd(bound), _CMP_LT_OQ)) == 0xF;
+  }
+  static int WrappedLanes(D v) {
+    const __m256d above =
+        _mm256_cmp_pd(v.v, _mm256_set1_pd(sample_arithmetic::kWrapsFromAbove), _CMP_GE_OQ);
+    const __m256d below =
+        _mm256_cmp_pd(v.v, _mm256_set1_pd(sample_arithmetic::kWrapsFromBelow), _CMP_LE_OQ);
+    return std::popcount(unsigned(_mm256_movemask_pd(_mm256_or_pd(above, below))));
   }
 };
 
@@ -120,12 +136,12 @@ std::int64_t MeanOfInt16s(unsigned char* to, const unsigned char* first,
 }
 
 std::int64_t SampleRowGathered(const SamplingRow& row, unsigned char* out, std::int64_t begin,
-                               std::int64_t end) {
+                               std::int64_t end, std::int64_t& wrapped) {
   const GatherFetch fetch{
       reinterpret_cast<const long long*>(row.work),
       reinterpret_cast<const long long*>(row.work + 4 * std::int64_t{row.width}),
       _mm256_set1_pd(row.width)};
-  return row_loops::SampleRow<Avx2Lanes>(row, fetch, out, begin, end);
+  return row_loops::SampleRow<Avx2Lanes>(row, fetch, out, begin, end, wrapped);
 }
 
 void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t bytes) {

@@ -12,6 +12,7 @@
 
 #include <immintrin.h>
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -75,6 +76,19 @@ struct Avx512Lanes {
   static void StoreSample16(unsigned char* to, D v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
                      _mm512_cvtepi64_epi16(_mm512_cvttpd_epi64(v.v)));
+  }
+  // The larger magnitude of each pair, sign cleared, in one instruction; a
+  // NaN stays NaN.
+  static D LargerMagnitude(D largest, D v) { return {_mm512_range_pd(largest.v, v.v, 0x0B)}; }
+  static bool AllBelow(D v, double bound) {
+    return _mm512_cmp_pd_mask(v.v, _mm512_set1_pd(bound), _CMP_LT_OQ) == 0xFF;
+  }
+  static int WrappedLanes(D v) {
+    const __mmask8 above =
+        _mm512_cmp_pd_mask(v.v, _mm512_set1_pd(sample_arithmetic::kWrapsFromAbove), _CMP_GE_OQ);
+    const __mmask8 below =
+        _mm512_cmp_pd_mask(v.v, _mm512_set1_pd(sample_arithmetic::kWrapsFromBelow), _CMP_LE_OQ);
+    return std::popcount(unsigned(above | below));
   }
 };
 
@@ -224,10 +238,10 @@ std::int64_t MeanOfInt16s(unsigned char* to, const unsigned char* first,
 }
 
 std::int64_t SampleRowGathered(const SamplingRow& row, unsigned char* out, std::int64_t begin,
-                               std::int64_t end) {
+                               std::int64_t end, std::int64_t& wrapped) {
   const WindowFetch fetch{row.work, row.width, row.firstReadable, row.lastReadable,
                           row.nextRowStep};
-  return row_loops::SampleRow<Avx512Lanes>(row, fetch, out, begin, end);
+  return row_loops::SampleRow<Avx512Lanes>(row, fetch, out, begin, end, wrapped);
 }
 
 void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t bytes) {

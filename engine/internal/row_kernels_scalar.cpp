@@ -2,6 +2,7 @@
 // finish of every vector loop, and the only kernel for rows whose neighbours
 // may lie outside the buffer.
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/internal/row_kernels.h"
@@ -45,6 +46,15 @@ struct ScalarLanes {
   static void StoreSample16(unsigned char* to, D v) {
     const std::uint16_t sample = TruncToSample16(v);
     std::memcpy(to, &sample, sizeof sample);
+  }
+  static D LargerMagnitude(D largest, D v) {
+    const double magnitude = std::fabs(v);
+    return magnitude > largest ? magnitude : largest;
+  }
+  static bool AllBelow(D v, double bound) { return v < bound; }
+  static int WrappedLanes(D v) {
+    return int(v >= sample_arithmetic::kWrapsFromAbove) |
+           int(v <= sample_arithmetic::kWrapsFromBelow);
   }
 };
 
@@ -92,8 +102,9 @@ std::int64_t MeanOfInt16s(unsigned char* to, const unsigned char* first,
 }
 
 std::int64_t SampleRowDirect(const SamplingRow& row, unsigned char* out, std::int64_t begin,
-                             std::int64_t end) {
-  return row_loops::SampleRow<ScalarLanes>(row, DirectFetch{row.work, row.width}, out, begin, end);
+                             std::int64_t end, std::int64_t& wrapped) {
+  return row_loops::SampleRow<ScalarLanes>(row, DirectFetch{row.work, row.width}, out, begin, end,
+                                           wrapped);
 }
 
 void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t bytes) {
@@ -113,12 +124,16 @@ const RowKernels kScalarRowKernels{
 };
 
 void SampleRowChecked(const SamplingRow& row, const SampleView<float>& work, unsigned char* out,
-                      std::int64_t begin, std::int64_t end) {
-  row_loops::SampleRow<ScalarLanes>(row, CheckedFetch{work, row.width}, out, begin, end);
+                      std::int64_t begin, std::int64_t end, std::int64_t& wrapped) {
+  row_loops::SampleRow<ScalarLanes>(row, CheckedFetch{work, row.width}, out, begin, end, wrapped);
 }
 
 std::uint16_t Sample16Of(double v) {
   return TruncToSample16(v);
+}
+
+bool Sample16Wraps(double v) {
+  return ScalarLanes::WrappedLanes(v) != 0;
 }
 
 bool ProcessorHasAvx2() {

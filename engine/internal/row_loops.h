@@ -8,6 +8,11 @@
 //   L::SumOfInt16s(a, b, c, j)     (a + b) + c of three such loads
 //   L::StoreFloats(to, D)          rounded to float
 //   L::StoreSample16(to, D)        low 16 bits of trunc, exact for any value
+//   L::LargerMagnitude(M, D)       per lane, the larger of M and |D|, or
+//                                  either, or NaN, where D is NaN
+//   L::AllBelow(D, bound)          whether every lane is below `bound`
+//   L::WrappedLanes(D)             lanes at or beyond the wrap bounds of
+//                                  sample_arithmetic.h
 //   L::LoadDoubles(from)           kWidth doubles
 // Each kernel file instantiates these with its own lane type.
 
@@ -65,24 +70,102 @@ std::int64_t ScaleFloats(unsigned char* to, const unsigned char* from, double sc
   return j;
 }
 
+// The loops that make output samples also count the ones that wrap. Those are
+// rare, and comparing every value with both bounds would cost the sampling up
+// to a tenth of its speed. So a loop keeps only the largest magnitude among
+// its values, one instruction a step, and only when that reaches the bound
+// makes the values again to count them exactly. Where the caller's count
+// shows wrapped samples already, more are likely, and the loop compares as it
+// goes instead. A NaN may pass unseen or send values to the count; it never
+// counts itself.
+
+// The wrapped samples among value(begin), value(begin + kWidth), ... before
+// `end`.
+template <class L, class Value>
+[[gnu::noinline, gnu::cold]] std::int64_t WrappedAmong(const Value& value, std::int64_t begin,
+                                                       std::int64_t end) {
+  std::int64_t lanes = 0;
+  for (std::int64_t j = begin; j < end; j += L::kWidth) lanes += L::WrappedLanes(value(j));
+  return lanes;
+}
+
 template <class L>
 std::int64_t ScaledSamples16(unsigned char* to, const unsigned char* from, double scale,
-                             std::int64_t count) {
+                             std::int64_t count, std::int64_t& wrapped) {
+  // Taken by value, so that no store through `to` can change them: they stay
+  // in registers.
+  const auto value = [from, scale](std::int64_t j) {
+    return L::Load(FloatSamples{from}, j) * L::Splat(scale);
+  };
   std::int64_t j = 0;
-  for (; j + L::kWidth <= count; j += L::kWidth)
-    L::StoreSample16(to + 2 * j, L::Load(FloatSamples{from}, j) * L::Splat(scale));
+  if (wrapped != 0) {
+    std::int64_t lanes = 0;
+    for (; j + L::kWidth <= count; j += L::kWidth) {
+      const auto v = value(j);
+      L::StoreSample16(to + 2 * j, v);
+      lanes += L::WrappedLanes(v);
+    }
+    wrapped += lanes;
+    return j;
+  }
+  auto largest = L::Splat(0.0);
+  for (; j + L::kWidth <= count; j += L::kWidth) {
+    const auto v = value(j);
+    L::StoreSample16(to + 2 * j, v);
+    largest = L::LargerMagnitude(largest, v);
+  }
+  if (!L::AllBelow(largest, sample_arithmetic::kWrapsFromAbove))
+    wrapped += WrappedAmong<L>(value, 0, j);
   return j;
 }
 
-template <class L, class Fetch>
-std::int64_t SampleRow(const SamplingRow& row, const Fetch& fetch, unsigned char* out,
-                       std::int64_t begin, std::int64_t end) {
+enum class Counting { ByLargest, AsItGoes, Only };
+
+// Flattened: each of the three loops gets the whole arithmetic inlined, as
+// the one loop there used to be had it.
+template <class L, Counting kCounting, class Fetch>
+[[gnu::flatten]] std::int64_t SampleLoop(const SamplingRow& row, const Fetch& fetch,
+                                         unsigned char* out, std::int64_t begin, std::int64_t end,
+                                         typename L::D& largest, std::int64_t& lanes) {
   std::int64_t j = begin;
   for (; j + L::kWidth <= end; j += L::kWidth) {
     const auto at = sample_arithmetic::SourcePosition<L>(
         row.geometry, L::LoadDoubles(row.cosDx + j), L::LoadDoubles(row.sinDx + j));
-    L::StoreSample16(out + 2 * j, sample_arithmetic::Bilinear<L>(at, fetch));
+    const auto v = sample_arithmetic::Bilinear<L>(at, fetch);
+    if constexpr (kCounting != Counting::Only) L::StoreSample16(out + 2 * j, v);
+    if constexpr (kCounting == Counting::ByLargest) {
+      largest = L::LargerMagnitude(largest, v);
+    } else {
+      lanes += L::WrappedLanes(v);
+    }
   }
+  return j;
+}
+
+template <class L, class Fetch>
+[[gnu::noinline, gnu::cold]] std::int64_t WrappedSampled(const SamplingRow& row, const Fetch& fetch,
+                                                         std::int64_t begin, std::int64_t end) {
+  typename L::D unused = L::Splat(0.0);
+  std::int64_t lanes = 0;
+  SampleLoop<L, Counting::Only>(row, fetch, nullptr, begin, end, unused, lanes);
+  return lanes;
+}
+
+template <class L, class Fetch>
+std::int64_t SampleRow(const SamplingRow& row, const Fetch& fetch, unsigned char* out,
+                       std::int64_t begin, std::int64_t end, std::int64_t& wrapped) {
+  auto largest = L::Splat(0.0);
+  std::int64_t lanes = 0;
+  if (wrapped != 0) {
+    const std::int64_t j =
+        SampleLoop<L, Counting::AsItGoes>(row, fetch, out, begin, end, largest, lanes);
+    wrapped += lanes;
+    return j;
+  }
+  const std::int64_t j =
+      SampleLoop<L, Counting::ByLargest>(row, fetch, out, begin, end, largest, lanes);
+  if (!L::AllBelow(largest, sample_arithmetic::kWrapsFromAbove))
+    wrapped += WrappedSampled<L>(row, fetch, begin, j);
   return j;
 }
 

@@ -35,6 +35,14 @@ inline constexpr double kThird = static_cast<double>(0.33333334f);  // the float
 inline constexpr double kDegreesToRadians = 0.017453292519943295;
 inline constexpr double kInv65536 = 1.0 / 65536.0;
 
+// An output sample wraps, its truncated value lying outside -32768 .. 32767,
+// exactly when the value is at least kWrapsFromAbove or at most
+// kWrapsFromBelow: between the two, truncation stays in range. Ordered
+// comparisons with these leave NaN out, which has no truncated value; values
+// beyond the 64-bit range, written as 0, are still counted.
+inline constexpr double kWrapsFromAbove = 32768.0;
+inline constexpr double kWrapsFromBelow = -32769.0;
+
 // A 3-tap mean as the smoothing passes keep it: ((first + second) + last)
 // times the float third, summed in that order (the caller rounds to float).
 template <class L>

@@ -107,8 +107,9 @@ struct SourceRows {
 // One call of the transform: the job, its images and the means to run it.
 class ImageRun {
  public:
+  // `wrapped` has one counter per row buffer, which the image adds to.
   ImageRun(ProjectionJob& job, const RowKernels& kernels, WorkerPool& pool,
-           std::vector<OwnedBuffer<float>>& rowBuffers, double* columnTerms,
+           std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped, double* columnTerms,
            StreamedOutput* output);
 
   void Decode();
@@ -130,21 +131,25 @@ class ImageRun {
   unsigned char* HorizontalRow(std::int64_t r) const { return WorkRow(r) + 8 * samples_; }
 
   void CopyInt16Row(unsigned char* to, std::int64_t first, std::int64_t count) const;
-  void ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count) const;
+  void ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count,
+                     std::int64_t& wrapped) const;
   void SmoothRow(std::int64_t r, const SourceRows& source, bool writeWork, int worker);
   void MeanOfThree(unsigned char* to, const unsigned char* first, const unsigned char* second,
                    const unsigned char* last, std::int64_t count, bool int16) const;
-  void SampleChunk(const SamplingRow& base, double stepY, std::int64_t begin,
-                   std::int64_t end) const;
+  // How many of the samples it made wrapped.
+  std::int64_t SampleChunk(const SamplingRow& base, double stepY, std::int64_t begin,
+                           std::int64_t end) const;
+  // Adds the samples it made that wrapped to `wrapped`.
   void SampleColumns(const SamplingRow& row, unsigned char* out, std::int64_t first,
-                     std::int64_t last) const;
+                     std::int64_t last, std::int64_t& wrapped) const;
   void PutOutputRows(std::int64_t begin, std::int64_t end) const;
 
   ProjectionJob& job_;
   const RowKernels& kernels_;
   WorkerPool& pool_;
   std::vector<OwnedBuffer<float>>& rowBuffers_;
-  double* const columnTerms_;  // 2 * outSizeX doubles
+  WrappedCount* const wrapped_;  // one per row buffer
+  double* const columnTerms_;    // 2 * outSizeX doubles
   StreamedOutput* const output_;
   bool vertical_ = false;
   bool horizontal_ = false;
@@ -158,12 +163,13 @@ class ImageRun {
 };
 
 ImageRun::ImageRun(ProjectionJob& job, const RowKernels& kernels, WorkerPool& pool,
-                   std::vector<OwnedBuffer<float>>& rowBuffers, double* columnTerms,
-                   StreamedOutput* output)
+                   std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped,
+                   double* columnTerms, StreamedOutput* output)
     : job_(job),
       kernels_(kernels),
       pool_(pool),
       rowBuffers_(rowBuffers),
+      wrapped_(wrapped),
       columnTerms_(columnTerms),
       output_(output),
       width_(job.inSizeX),
@@ -206,15 +212,17 @@ void ImageRun::Decode() {
 void ImageRun::CopyDirect() {
   const std::int64_t outX = job_.outSizeX;
   unsigned char* const out = BytesOf(job_.outImage);
-  ForEachRowChunk(job_.outSizeY, outX, [&](std::int64_t begin, std::int64_t end, int) {
+  ForEachRowChunk(job_.outSizeY, outX, [&](std::int64_t begin, std::int64_t end, int worker) {
+    std::int64_t wrapped = 0;  // 16-bit samples are copied and never wrap
     for (std::int64_t i = begin; i < end; ++i) {
       const std::int64_t first = (job_.cropTop + i) * width_ + job_.cropLeft;
       if (job_.sampleType == SampleType::Integer16) {
         CopyInt16Row(out + 2 * i * outX, first, outX);
       } else {
-        ScaleFloatRow(out + 2 * i * outX, first, outX);
+        ScaleFloatRow(out + 2 * i * outX, first, outX, wrapped);
       }
     }
+    wrapped_[worker].samples += wrapped;
     PutOutputRows(begin, end);
   });
 }
@@ -236,16 +244,22 @@ void ImageRun::CopyInt16Row(unsigned char* to, std::int64_t first, std::int64_t 
     StoreSample16(to + 2 * j, static_cast<std::uint16_t>(inputView_.Get(first + j)));
 }
 
-void ImageRun::ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count) const {
+// Adds the samples of the row that wrapped to the chunk's count `wrapped`,
+// which the kernel also reads (see RowKernels).
+void ImageRun::ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count,
+                             std::int64_t& wrapped) const {
   const double scale = job_.scale;
   if (workView_.Covers(first, count)) {
     const unsigned char* from = work_ + 4 * first;
-    const std::int64_t done = kernels_.scaledSamples16(to, from, scale, count);
-    kScalarRowKernels.scaledSamples16(to + 2 * done, from + 4 * done, scale, count - done);
+    const std::int64_t done = kernels_.scaledSamples16(to, from, scale, count, wrapped);
+    kScalarRowKernels.scaledSamples16(to + 2 * done, from + 4 * done, scale, count - done, wrapped);
     return;
   }
-  for (std::int64_t j = 0; j < count; ++j)
-    StoreSample16(to + 2 * j, TruncToSample16(double(workView_.Get(first + j)) * scale));
+  for (std::int64_t j = 0; j < count; ++j) {
+    const double v = double(workView_.Get(first + j)) * scale;
+    StoreSample16(to + 2 * j, TruncToSample16(v));
+    wrapped += Sample16Wraps(v) ? 1 : 0;
+  }
 }
 
 void ImageRun::Smooth(bool vertical, bool horizontal) {
@@ -361,8 +375,8 @@ void ImageRun::Sample(double cosine, double sine, double stepX, double stepY) {
     columnTerms_[outX + j] = sine * dx;
   }
   ForEachRowChunk(job_.outSizeY, outX, kRowsPerSamplingChunk,
-                  [&](std::int64_t begin, std::int64_t end, int) {
-                    SampleChunk(base, stepY, begin, end);
+                  [&](std::int64_t begin, std::int64_t end, int worker) {
+                    wrapped_[worker].samples += SampleChunk(base, stepY, begin, end);
                     PutOutputRows(begin, end);
                   });
 }
@@ -370,12 +384,13 @@ void ImageRun::Sample(double cosine, double sine, double stepX, double stepY) {
 // Output rows begin .. end - 1, in blocks of columns, all the rows in turn for
 // one block before the next: consecutive rows read nearly the same source
 // samples, which then are still in the nearest cache.
-void ImageRun::SampleChunk(const SamplingRow& base, double stepY, std::int64_t begin,
-                           std::int64_t end) const {
+std::int64_t ImageRun::SampleChunk(const SamplingRow& base, double stepY, std::int64_t begin,
+                                   std::int64_t end) const {
   const std::int64_t outX = job_.outSizeX;
   unsigned char* const out = BytesOf(job_.outImage);
   SamplingRow rows[kRowsPerSamplingChunk];
   bool inside[kRowsPerSamplingChunk];
+  std::int64_t wrapped = 0;
   for (std::int64_t i = begin; i < end; ++i) {
     SamplingRow& row = rows[i - begin];
     row = base;
@@ -383,21 +398,25 @@ void ImageRun::SampleChunk(const SamplingRow& base, double stepY, std::int64_t b
     row.geometry.a = dy * base.geometry.sin;
     row.geometry.b = dy * base.geometry.cos;
     inside[i - begin] = NeighboursInside(row, outX, workExtent_);
-    if (!inside[i - begin]) SampleRowChecked(row, workView_, out + 2 * i * outX, 0, outX);
+    if (!inside[i - begin]) SampleRowChecked(row, workView_, out + 2 * i * outX, 0, outX, wrapped);
   }
   for (std::int64_t first = 0; first < outX; first += kColumnsPerBlock) {
     const std::int64_t last = std::min(outX, first + kColumnsPerBlock);
     for (std::int64_t i = begin; i < end; ++i) {
-      if (inside[i - begin]) SampleColumns(rows[i - begin], out + 2 * i * outX, first, last);
+      if (inside[i - begin])
+        SampleColumns(rows[i - begin], out + 2 * i * outX, first, last, wrapped);
     }
   }
+  return wrapped;
 }
 
 // Columns first .. last - 1 of a row whose neighbours are known to be inside.
+// The chunk's count so far goes to the kernel, which counts at less cost
+// where samples have wrapped already.
 void ImageRun::SampleColumns(const SamplingRow& row, unsigned char* out, std::int64_t first,
-                             std::int64_t last) const {
-  const std::int64_t done = kernels_.sampleRow(row, out, first, last);
-  kScalarRowKernels.sampleRow(row, out, done, last);
+                             std::int64_t last, std::int64_t& wrapped) const {
+  const std::int64_t done = kernels_.sampleRow(row, out, first, last, wrapped);
+  kScalarRowKernels.sampleRow(row, out, done, last, wrapped);
 }
 
 }  // namespace
@@ -412,6 +431,7 @@ int FastTransform::workers() const {
 bool FastTransform::ObtainScratch(std::int64_t rowFloats, std::int64_t columns) {
   try {
     rowBuffers_.resize(std::size_t(workers()));
+    wrapped_.resize(rowBuffers_.size());
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -429,19 +449,22 @@ bool FastTransform::Reserve(const ProjectionJob& job) {
 
 bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output) {
   if (!Reserve(job)) return false;
-  ImageRun run(job, kernels, pool_, rowBuffers_, columnTerms_.data(), output);
+  for (WrappedCount& count : wrapped_) count.samples = 0;
+  ImageRun run(job, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(), output);
   run.Decode();
   if (job.TakesDirectPath()) {
     run.CopyDirect();
-    return true;
+  } else {
+    // The geometry exactly as the reference derives it.
+    const double theta = double(job.angle) * sample_arithmetic::kDegreesToRadians;
+    const double stepX = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
+    const double stepY = double(std::int64_t{job.cropBottom} - job.cropTop) / double(job.outSizeY);
+    run.Smooth(stepY >= 2.0, stepX >= 2.0);
+    if (job.outSizeX > 0 && job.outSizeY > 0)
+      run.Sample(std::cos(theta), std::sin(theta), stepX, stepY);
   }
-  // The geometry exactly as the reference derives it.
-  const double theta = double(job.angle) * sample_arithmetic::kDegreesToRadians;
-  const double stepX = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
-  const double stepY = double(std::int64_t{job.cropBottom} - job.cropTop) / double(job.outSizeY);
-  run.Smooth(stepY >= 2.0, stepX >= 2.0);
-  if (job.outSizeX > 0 && job.outSizeY > 0)
-    run.Sample(std::cos(theta), std::sin(theta), stepX, stepY);
+  job.lastImageWrapped = 0;
+  for (const WrappedCount& count : wrapped_) job.lastImageWrapped += count.samples;
   return true;
 }
 

@@ -13,6 +13,13 @@ namespace projconv {
 class ProjectionJob;
 class StreamedOutput;
 
+// The wrapped output samples one worker of an image has made, on a cache line
+// of its own: each worker adds to its own once per chunk of rows, so that no
+// two threads ever write the same line.
+struct alignas(64) WrappedCount {
+  std::int64_t samples = 0;
+};
+
 // The fast schedule of the per-image transform: the same arithmetic as the
 // reference, sample for sample, but done a row at a time by vector kernels on
 // a pool of threads, with the work image, both scratch images and the decoded
@@ -32,7 +39,8 @@ class FastTransform {
   // Converts the image in the job's read area into outImage, handing each
   // finished stretch of output rows to `output` if it is not null. The job's
   // buffers must fit its parameters and its sample type must be 0 or 1.
-  // False, with nothing changed, when the row buffers cannot be obtained.
+  // Sets job.lastImageWrapped. False, with nothing changed, when the row
+  // buffers cannot be obtained.
   bool Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output);
 
   // Obtains the row buffers an image of `job` needs, ahead of its first
@@ -45,6 +53,7 @@ class FastTransform {
   int requested_;
   WorkerPool& pool_;                            // the process's, shared with every other job
   std::vector<OwnedBuffer<float>> rowBuffers_;  // one row of floats per worker
+  std::vector<WrappedCount> wrapped_;           // one per worker, like rowBuffers_
   OwnedBuffer<double> columnTerms_;             // cos * dx and sin * dx per output column
 };
 

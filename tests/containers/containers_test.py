@@ -3,6 +3,7 @@ project did not write (tifffile, h5py) and compared with the raw output bit
 for bit; and the files they leave when a batch ends at a failed write."""
 import os
 import pathlib
+import re
 import resource
 import signal
 import subprocess
@@ -35,13 +36,14 @@ CASES = [
 ]
 
 
-def run(folder, options, *more, limit_blocks=None):
+def run(folder, options, *more, limit_blocks=None, quiet=True):
     def limited():
         signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
         if limit_blocks is not None:
             resource.setrlimit(resource.RLIMIT_FSIZE, (limit_blocks * 1024, limit_blocks * 1024))
-    command = [BATCH, "--defaults", "--quiet", "--in-folder", str(folder / "in"),
-               "--in-format", "p%03d.raw", "--out-format", "o%03d", *options, *more]
+    command = [BATCH, "--defaults", *(["--quiet"] if quiet else []), "--in-folder",
+               str(folder / "in"), "--in-format", "p%03d.raw", "--out-format", "o%03d",
+               *options, *more]
     return subprocess.run(command, capture_output=True, text=True, preexec_fn=limited)
 
 
@@ -109,12 +111,16 @@ class Containers(unittest.TestCase):
                  lambda p: h5py.File(p)["/exchange/data"][:])):
             with self.subTest(kind):
                 result = run(self.folder, options, "--out-folder", str(self.folder / "raw"),
-                             "--out-type", kind, "--out-file", str(path), limit_blocks=100)
+                             "--out-type", kind, "--out-file", str(path), limit_blocks=100,
+                             quiet=False)
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertIn(f"File  {path}   can not be wrote", result.stderr)
                 images = read(path)
                 self.assertGreater(len(images), 0)
                 self.assertLess(len(images), 60)
+                # A write that fails after the batch went on is taken off the count.
+                written = re.search(r"(\d+) files written", result.stderr).group(1)
+                self.assertEqual(int(written), len(images))
                 np.testing.assert_array_equal(images, expected[:len(images)])
 
     def test_the_one_file_is_named_exactly_when_there_is_one(self):

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <fstream>
@@ -120,6 +121,27 @@ TEST_F(FastBatchTest, EachInputReadAfterThePreviousOutputReplacedIt) {
   EXPECT_EQ(actual.files, expected.files);
   EXPECT_NE(expected.files[0], expected.files[3]);
   EXPECT_EQ(actual.floatBuffer, expected.floatBuffer);
+}
+
+TEST_F(FastBatchTest, WrappedSamplesSummedOverTheImagesWritten) {
+  // Float images copied as they are, with 1, 2 and 4 samples beyond the
+  // 16-bit range. The third output's name is taken by a folder: that image
+  // is made but not written, and its samples do not count.
+  Shape(3, 2, 3, 2);
+  job.sampleType = SampleType::Float32;
+  const std::vector<std::vector<float>> images{{1, 2, 3, 32768, 5, 32767.9f},
+                                               {-32769, 0, std::nanf(""), -32768.9f, -1e30f, 7},
+                                               {HUGE_VALF, -HUGE_VALF, 40000, -40000, 0, 0}};
+  for (std::size_t k = 0; k < images.size(); ++k)
+    WriteInput(std::int32_t(k), FloatBytes(images[k]));
+  folder.MakeFolder("out/prj002.raw");
+  for (const Transform transform : {Transform::Reference, Transform::Fastest}) {
+    job.imageTransform = transform == Transform::Reference ? &TransformReference : nullptr;
+    job.workerThreads = 2;
+    const BatchResult result = job.RunBatchWithResult();
+    EXPECT_EQ(result.filesWritten, 2);
+    EXPECT_EQ(result.samplesWrapped, 3);
+  }
 }
 
 // Whether process `pid` is inside an openat() call (x86-64 and arm64 number

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -271,6 +272,9 @@ std::string Compare(const Case& c, const Variant& variant) {
     if (!d.empty()) return where + "float buffer " + d;
     if (fast.byteOrder != reference.byteOrder || fast.signedness != reference.signedness)
       return where + "byteOrder or signedness differ";
+    if (fast.lastImageWrapped != reference.lastImageWrapped)
+      return where + std::to_string(fast.lastImageWrapped) + " samples wrapped instead of " +
+             std::to_string(reference.lastImageWrapped);
   }
   return "";
 }
@@ -365,6 +369,85 @@ TEST_P(FastPath, HandPickedShapes) {
     add(type, 3, 120, 90, 0, 0, 120, 90, 30, 22, 60, 45, -3.0f);
   }
   for (const Case& c : cases) ExpectSameAsReference(c, GetParam());
+}
+
+// The output samples of `job` that wrapped, for one image of `c` read from `file`.
+std::int64_t WrappedIn(ProjectionJob& job, const Case& c, const Bytes& file) {
+  PrepareLikeBatch(job, c);
+  ReadInto(job, file);
+  job.TransformImage();
+  return job.lastImageWrapped;
+}
+
+// Float samples about the wrap bounds, in every lane and tail, direct and
+// sampled; also those below zero alone, and those up to 32768 across alone,
+// which must still set off an exact count. A direct window, also one row
+// through the whole buffer and beyond, counts each sample of the image once.
+TEST_P(FastPath, WrappedSamplesCountedAsReference) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float value;
+    bool wraps;
+  } limits[] = {{32767.99f, false}, {32768.0f, true},       {-32768.99f, false}, {-32769.0f, true},
+                {65536.0f, true},   {-1e19f, true},         {3e38f, true},       {inf, true},
+                {-inf, true},       {std::nanf(""), false}, {-0.0f, false},      {1.5f, false}};
+  const struct {
+    const char* name;
+    bool (*takes)(float);
+  } images[] = {{"all", [](float) { return true; }},
+                {"below zero", [](float v) { return v < 0; }},
+                {"up to 32768", [](float v) { return std::fabs(v) <= 32768.0f; }}};
+  constexpr std::int32_t kX = 37, kY = 23, kN = kX * kY;
+  Case base;
+  base.sampleType = int(SampleType::Float32);
+  base.inX = kX;
+  base.inY = kY;
+  base.centreX = kX / 2;
+  base.centreY = kY / 2;
+  const struct {
+    std::int32_t left, top, right, bottom, outX, outY;
+    float angle;  // 0: the direct path, which must count the image's samples
+  } shapes[] = {{0, 0, kX, kY, kX, kY, 0.0f},
+                {-2 * kN - 4, 0, 3 * kN + 4, 1, 5 * kN + 8, 1, 0.0f},
+                {0, 0, kX, kY, 61, 45, 30.0f},
+                {0, 0, kX, kY, 12, 9, -20.0f}};
+  for (const auto& image : images) {
+    std::vector<float> samples;
+    std::int64_t wrapsInImage = 0;
+    for (std::size_t k = 0; samples.size() < std::size_t(kN); ++k) {
+      const auto& limit = limits[k % std::size(limits)];
+      if (!image.takes(limit.value)) continue;
+      samples.push_back(limit.value);
+      wrapsInImage += limit.wraps ? 1 : 0;
+    }
+    const Bytes file = FloatBytes(samples);
+    for (const auto& shape : shapes) {
+      Case c = base;
+      c.left = shape.left;
+      c.top = shape.top;
+      c.right = shape.right;
+      c.bottom = shape.bottom;
+      c.outX = shape.outX;
+      c.outY = shape.outY;
+      c.angle = shape.angle;
+      const std::string what = std::string(image.name) + ", " + Describe(c);
+      ProjectionJob reference;
+      reference.imageTransform = &TransformReference;
+      const std::int64_t expected = WrappedIn(reference, c, file);
+      if (shape.angle == 0.0f) {
+        EXPECT_EQ(expected, wrapsInImage) << what;
+      } else if (image.takes(-inf)) {
+        EXPECT_GT(expected, 0) << what;  // infinities spread when sampled
+      }
+      for (const Variant& variant : VariantsOf(GetParam())) {
+        ProjectionJob fast;
+        fast.kernels = variant.kernels;
+        fast.workerThreads = variant.threads;
+        EXPECT_EQ(WrappedIn(fast, c, file), expected) << what << ", " << variant.name;
+        EXPECT_EQ(BufferBytes(fast.outBuffer), BufferBytes(reference.outBuffer)) << what;
+      }
+    }
+  }
 }
 
 // Images of working size, where rows are split among workers and the vector

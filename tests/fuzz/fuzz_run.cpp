@@ -145,6 +145,8 @@ class CaseRun {
       Expect(second.result->end == first.result->end &&
                  second.result->fileName == first.result->fileName,
              "the reference transform ends the batch at the same file");
+      Expect(second.result->samplesWrapped == first.result->samplesWrapped,
+             "the reference transform counts the same wrapped samples");
     }
     Expect(ListFolder(outFolder_) == outputs, "the reference transform writes the same files");
     Expect(OutputContents() == contents, "the reference transform writes the same samples");

@@ -29,6 +29,16 @@ std::uint16_t SwapBytes(std::uint16_t v) {
   return static_cast<std::uint16_t>((v << 8) | (v >> 8));
 }
 
+// The output sample of v, counting it in `wrapped` when v truncated lies
+// outside the 16-bit signed range. NaN, written as 0, has no truncated value
+// and is not counted; an infinity or a value beyond the 64-bit range, also
+// written as 0, is.
+std::int16_t OutputSample(double v, std::int64_t& wrapped) {
+  const double truncated = std::trunc(v);
+  if (truncated < -32768.0 || truncated > 32767.0) ++wrapped;
+  return static_cast<std::int16_t>(TruncToSample16(v));
+}
+
 // The views of one call: the 16-bit input, the float work image and its two
 // scratch images, all addressed by sample index from the image's first sample.
 struct Images {
@@ -66,7 +76,7 @@ void Decode(ProjectionJob& job, const Images& im, std::int64_t n) {
   }
 }
 
-void CopyDirect(const ProjectionJob& job, const Images& im) {
+void CopyDirect(ProjectionJob& job, const Images& im) {
   const std::int64_t x = job.inSizeX;
   const double scale = job.scale;
   for (std::int64_t i = 0; i < job.outSizeY; ++i) {
@@ -76,7 +86,7 @@ void CopyDirect(const ProjectionJob& job, const Images& im) {
       if (job.sampleType == SampleType::Integer16) {
         out = im.input.Get(k);
       } else if (job.sampleType == SampleType::Float32) {
-        out = static_cast<std::int16_t>(TruncToSample16(double(im.work.Get(k)) * scale));
+        out = OutputSample(double(im.work.Get(k)) * scale, job.lastImageWrapped);
       }
     }
   }
@@ -130,7 +140,7 @@ double Interpolate(const SampleView<float>& work, std::int64_t x, double xs, dou
   return (top * Wrap32(256 - std::int64_t{fy}) + bottom * fy) * kInv65536;
 }
 
-void Resample(const ProjectionJob& job, const Images& im) {
+void Resample(ProjectionJob& job, const Images& im) {
   const double theta = double(job.angle) * kDegreesToRadians;
   const double c = std::cos(theta), s = std::sin(theta);
   const double sx = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
@@ -150,7 +160,7 @@ void Resample(const ProjectionJob& job, const Images& im) {
       const double xs = (c * dx - a) + job.rotCentreX;
       const double ys = (s * dx + b) + job.rotCentreY;
       job.outImage[i * job.outSizeX + j] =
-          static_cast<std::int16_t>(TruncToSample16(Interpolate(im.work, x, xs, ys)));
+          OutputSample(Interpolate(im.work, x, xs, ys), job.lastImageWrapped);
     }
   }
 }
@@ -159,6 +169,7 @@ void Resample(const ProjectionJob& job, const Images& im) {
 
 void TransformReference(ProjectionJob& job) {
   const std::int64_t n = std::int64_t{job.inSizeX} * job.inSizeY;
+  job.lastImageWrapped = 0;
   if (!job.BuffersFit()) return;
   const Images images = ViewsOf(job, n);
   Decode(job, images, n);
