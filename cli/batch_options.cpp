@@ -152,6 +152,7 @@ void DefineOptions(QCommandLineParser& parser) {
                                    "the batch writes first, into FILE as a PNG picture."),
                     QStringLiteral("FILE")});
   DefineOutputOptions(parser);
+  DefineSequenceOptions(parser);
   DefineProbeOption(parser);
   parser.addOption({QStringLiteral("threads"),
                     QStringLiteral("Threads that convert each image, 1 to 64; by default one per "
@@ -239,7 +240,8 @@ void BatchOptions::ApplyOverrides(ConversionParameters& settings) const {
   for (const SettingsOverride& apply : overrides) apply(settings);
 }
 
-ParsedArguments ParseBatchArguments(const QStringList& arguments) {
+ParsedArguments ParseBatchArguments(const QStringList& arguments,
+                                    const EnvironmentLookup& environment) {
   QCommandLineParser parser;
   DefineOptions(parser);
   if (!parser.parse(arguments)) return UsageError{parser.errorText()};
@@ -255,6 +257,13 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments) {
     if (auto error = read(parser, options)) return *error;
   }
   if (auto problem = ReadOutputOptions(parser, options.output)) return UsageError{*problem};
+  if (auto problem = ReadSequenceOptions(parser, environment, options.sequence)) {
+    return UsageError{*problem};
+  }
+  if (options.sequence.span.keepExisting && options.output.type != OutputType::Raw) {
+    // Only a headerless file's size tells that it is whole.
+    return UsageError{QStringLiteral("--skip-existing: only raw output files can be kept")};
+  }
   return options;
 }
 

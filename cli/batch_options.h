@@ -8,6 +8,7 @@
 
 #include "cli/output_options.h"
 #include "cli/probe_options.h"
+#include "cli/sequence_options.h"
 #include "engine/conversion_parameters.h"
 
 namespace projconv {
@@ -28,8 +29,10 @@ struct BatchOptions {
   bool quiet = false;
   QString previewFile;  // --preview FILE: draw the first image instead of converting
   int threads = 0;      // --threads N: workers per image; 0 = every processor we may use
-  OutputChoice output;  // --out-type, --out-file
-  ProbeRequest probe;   // --probe FILE: print the layouts that read it best instead
+  OutputChoice output;  // --out-type, --out-file, --sidecar
+  // --count, --out-start, --shard, --skip-existing, --follow, --progress
+  SequenceChoice sequence;
+  ProbeRequest probe;  // --probe FILE: print the layouts that read it best instead
   std::vector<SettingsOverride> overrides;
 
   void ApplyOverrides(ConversionParameters& settings) const;
@@ -44,8 +47,10 @@ struct UsageError {
 
 using ParsedArguments = std::variant<BatchOptions, InfoRequest, UsageError>;
 
-// Reads a command line (program name first) without touching any file.
-ParsedArguments ParseBatchArguments(const QStringList& arguments);
+// Reads a command line (program name first) without touching any file;
+// `--shard slurm` reads the task's place from `environment`.
+ParsedArguments ParseBatchArguments(const QStringList& arguments,
+                                    const EnvironmentLookup& environment = ProcessEnvironment);
 
 // The text --help prints.
 QString BatchHelpText();

@@ -26,7 +26,7 @@ std::string ProgressText(std::int64_t filesWritten, double seconds, double bytes
 }
 
 std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& destination,
-                        bool interrupted, std::int64_t samplesWrapped) {
+                        bool interrupted, std::int64_t samplesWrapped, std::int64_t filesKept) {
   std::string text =
       Printed("projconv-batch: %s%lld files written in %.2f s (%.1f images/s) to ",
               interrupted ? "interrupted, " : "", static_cast<long long>(filesWritten), seconds,
@@ -34,6 +34,9 @@ std::string SummaryText(std::int64_t filesWritten, double seconds, const std::st
       destination;
   if (samplesWrapped > 0) {
     text += Printed("; %lld samples wrapped to 16 bits", static_cast<long long>(samplesWrapped));
+  }
+  if (filesKept > 0) {
+    text += Printed("; %lld existing files kept", static_cast<long long>(filesKept));
   }
   return text;
 }

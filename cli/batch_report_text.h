@@ -12,8 +12,10 @@ std::string ProgressText(std::int64_t filesWritten, double seconds, double bytes
 
 // "projconv-batch: 42 files written in 2.4 s (17.3 images/s) to /out", prefixed
 // with "interrupted, " when the batch was stopped, and followed by
-// "; 1200 samples wrapped to 16 bits" when any were.
+// "; 1200 samples wrapped to 16 bits" when any were and "; 7 existing files
+// kept" when any were.
 std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& destination,
-                        bool interrupted, std::int64_t samplesWrapped = 0);
+                        bool interrupted, std::int64_t samplesWrapped = 0,
+                        std::int64_t filesKept = 0);
 
 }  // namespace projconv

@@ -4,6 +4,7 @@
 
 #include "cli/batch_report_text.h"
 #include "cli/forecast_progress.h"
+#include "cli/json_progress.h"
 #include "preview/sequence_forecast.h"
 
 namespace projconv {
@@ -35,6 +36,20 @@ void ConsoleReporter::PostProgress(std::int32_t fileNumber) {
           : ProgressText(written, SecondsSinceStart(), bytesPerImage_);
   std::fprintf(stderr, "%s%s", kStartOfCleanLine, text.c_str());
   std::fflush(stderr);
+}
+
+void ConsoleReporter::ReportFileDone(const FileDone& file) {
+  ++filesDone_;
+  if (!jsonProgress_) return;
+  // A line at a time, at once: a dashboard reading the pipe must not wait
+  // for a buffer to fill.
+  std::printf("%s\n", FileDoneJson(file, filesDone_, SecondsSinceStart()).c_str());
+  std::fflush(stdout);
+}
+
+void ConsoleReporter::PrintEnd(const BatchResult& result, int exitStatus) const {
+  std::printf("%s\n", EndJson(result, exitStatus).c_str());
+  std::fflush(stdout);
 }
 
 void ConsoleReporter::ClearProgress() {

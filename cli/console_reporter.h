@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/batch_reporter.h"
+#include "engine/projection_job.h"
 
 namespace projconv {
 
@@ -30,8 +31,14 @@ class ConsoleReporter : public BatchReporter {
   // `counter` has counted; it must outlive the batch.
   void SetForecast(const SequenceCounter* counter) { forecast_ = counter; }
 
+  // --progress json: a line on standard output for each file done.
+  void SetJsonProgress(bool on) { jsonProgress_ = on; }
+  // The last JSON line, once the exit status is known.
+  void PrintEnd(const BatchResult& result, int exitStatus) const;
+
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void PostProgress(std::int32_t fileNumber) override;
+  void ReportFileDone(const FileDone& file) override;
 
   // Removes the progress line so that the next output starts on a clean line.
   void ClearProgress();
@@ -47,6 +54,8 @@ class ConsoleReporter : public BatchReporter {
   Clock::time_point start_ = Clock::now();
   Clock::time_point lastDrawn_{};
   bool lineShown_ = false;
+  bool jsonProgress_ = false;
+  std::int64_t filesDone_ = 0;
   const SequenceCounter* forecast_ = nullptr;
   std::vector<Message> messages_;
 };

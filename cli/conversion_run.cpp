@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <limits>
 
 #include "cli/batch_report_text.h"
 #include "cli/console_reporter.h"
@@ -31,16 +32,51 @@ double BytesPerImage(const ProjectionJob& job) {
 // --quiet leaves out the message at the normal end of a sequence, but not when
 // nothing was converted at all: a mistyped folder must not pass unnoticed.
 bool ShowsMessages(const BatchResult& result, bool quiet) {
-  return !quiet || result.end != BatchEnd::InputMissing || result.filesWritten == 0;
+  return !quiet || result.end != BatchEnd::InputMissing ||
+         result.filesWritten + result.filesKept == 0;
+}
+
+// The span the batch converts: a shard's share of the inputs there are now,
+// counted to the end rather than only as far as the forecast looks. Says so
+// when the share is empty, which is no failure: more tasks than files.
+SequenceSpan SpanToConvert(const ConversionParameters& settings, const SequenceChoice& sequence) {
+  if (!sequence.shard) return sequence.span;
+  const SequenceCount count =
+      CountConsecutiveInputs(settings.inFolder, settings.inFormat, settings.startNumber,
+                             std::numeric_limits<std::int64_t>::max());
+  const SequenceSpan span = ShardSpan(sequence.span, *sequence.shard, count.files);
+  if (span.limit == 0) {
+    std::fprintf(stderr, "projconv-batch: shard %lld/%lld of %lld input files holds none\n",
+                 static_cast<long long>(sequence.shard->index),
+                 static_cast<long long>(sequence.shard->count),
+                 static_cast<long long>(count.files));
+  }
+  return span;
+}
+
+void PrintMessagesAndSummary(const ConsoleReporter& reporter, const BatchResult& result, bool quiet,
+                             const std::string& destination, double seconds) {
+  if (ShowsMessages(result, quiet)) {
+    for (const auto& [caption, text] : reporter.messages()) {
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(text).c_str());
+    }
+  }
+  if (!quiet && result.end != BatchEnd::Refused) {
+    const std::string summary =
+        SummaryText(result.filesWritten, seconds, destination, result.end == BatchEnd::Stopped,
+                    result.samplesWrapped, result.filesKept);
+    std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
+  }
 }
 
 }  // namespace
 
 int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
-                  const OutputChoice& output) {
+                  const OutputChoice& output, const SequenceChoice& sequence) {
   ProjectionJob job;
   job.SetParameters(settings);
   job.workerThreads = threads;
+  job.span = SpanToConvert(settings, sequence);
   // Closed before the summary: every image is in the file by then.
   std::unique_ptr<ImageSink> sink =
       MakeOutputSink(output, settings, ExpectedOutputBytes(settings),
@@ -48,6 +84,7 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   job.imageSink = sink.get();
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
+  reporter.SetJsonProgress(sequence.jsonProgress);
   job.dialog = &reporter;
   SequenceCounter forecast;  // counted alongside the batch, for the progress line only
   if (drawProgress) {
@@ -63,26 +100,18 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   sink.reset();
   reporter.ClearProgress();
 
-  if (ShowsMessages(result, quiet)) {
-    for (const auto& [caption, text] : reporter.messages()) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(text).c_str());
-    }
-  }
-  if (!quiet && result.end != BatchEnd::Refused) {
-    const std::string& destination = IsSingleFile(output.type) ? output.file : job.outFolder;
-    const std::string summary = SummaryText(result.filesWritten, seconds, destination,
-                                            result.end == BatchEnd::Stopped, result.samplesWrapped);
-    std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
-  }
-  const int status = ExitCodeFor(result.end, result.filesWritten);
+  PrintMessagesAndSummary(reporter, result, quiet,
+                          IsSingleFile(output.type) ? output.file : job.outFolder, seconds);
+  int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
   const BatchRecord record{QCoreApplication::applicationVersion().toStdString(), settings, output,
-                           result};
+                           result, job.span};
   if (const std::optional<std::string> failed = WriteSidecar(record)) {
     // Even under --quiet: a pipeline that reads the sidecar must learn why
     // it is not there.
     std::fprintf(stderr, "projconv-batch: %s\n", TerminalText(*failed).c_str());
-    return status == kExitConverted ? kExitFileFailed : status;
+    if (status == kExitConverted) status = kExitFileFailed;
   }
+  if (sequence.jsonProgress) reporter.PrintEnd(result, status);
   return status;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/output_options.h"
+#include "cli/sequence_options.h"
 #include "engine/conversion_parameters.h"
 
 namespace projconv {
@@ -8,8 +9,9 @@ namespace projconv {
 // Converts the sequence the settings describe, reporting on standard error,
 // and returns the program's exit status. SIGINT and SIGTERM stop the batch
 // after the image in progress. `threads` is the number of threads per image,
-// 0 for one per processor.
+// 0 for one per processor. `sequence` picks the part of the sequence; a
+// shard's range is found by counting the inputs first.
 int RunConversion(const ConversionParameters& settings, bool quiet, int threads = 0,
-                  const OutputChoice& output = {});
+                  const OutputChoice& output = {}, const SequenceChoice& sequence = {});
 
 }  // namespace projconv

@@ -11,6 +11,8 @@ int ExitCodeFor(BatchEnd end, std::int64_t filesWritten) {
     case BatchEnd::InputNotRead:
     case BatchEnd::OutputNotWritten:
       return kExitFileFailed;
+    case BatchEnd::LimitReached:
+      return kExitConverted;
     case BatchEnd::Stopped:
       return kExitInterrupted;
     case BatchEnd::Refused:

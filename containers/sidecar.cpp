@@ -53,6 +53,8 @@ std::string RecordJson(const BatchRecord& r) {
       {"parameters", ParametersJson(r.parameters)},
       {"output", output},
       {"files_written", r.result.filesWritten},
+      {"files_kept", r.result.filesKept},
+      {"first_output_number", r.span.outStart + r.span.skip},
       // The normal end of a sequence is its first missing input.
       {"end", BatchEndName(r.result.end)},
       {"ended_at", r.result.fileName},
@@ -77,7 +79,9 @@ std::filesystem::path DataFolderFromHeader(const BatchRecord& r) {
 // A MetaImage header over the numbered raw files: one 3-D image of 16-bit
 // two's-complement samples in little-endian order, one file per slice.
 std::string MetaImageHeader(const BatchRecord& r) {
-  const std::int64_t images = r.result.filesWritten;
+  // Kept files are part of the sequence as much as written ones.
+  const std::int64_t images = r.result.filesWritten + r.result.filesKept;
+  const std::int64_t first = r.span.outStart + r.span.skip;
   std::string text =
       "ObjectType = Image\nNDims = 3\nBinaryData = True\n"
       "BinaryDataByteOrderMSB = False\nCompressedData = False\n";
@@ -89,12 +93,13 @@ std::string MetaImageHeader(const BatchRecord& r) {
   // The numbered form splits at spaces; a name with one in it is listed
   // file by file instead, which readers take line by line.
   if (pattern.find_first_of(" \t") == std::string::npos) {
-    text += "ElementDataFile = " + pattern + " 0 " + std::to_string(images - 1) + " 1\n";
+    text += "ElementDataFile = " + pattern + " " + std::to_string(first) + " " +
+            std::to_string(first + images - 1) + " 1\n";
     return text;
   }
   text += "ElementDataFile = LIST\n";
   const std::optional<NamePattern> names = NamePattern::Parse(r.parameters.outFormat);
-  for (std::int64_t k = 0; names && k < images; ++k) {
+  for (std::int64_t k = first; names && k < first + images; ++k) {
     text += (folder / names->Format(static_cast<std::int32_t>(k))).generic_string() + "\n";
   }
   return text;

@@ -19,6 +19,7 @@ struct BatchRecord {
   ConversionParameters parameters;
   OutputChoice output;
   BatchResult result;
+  SequenceSpan span = {};  // where in the sequence the batch began
 };
 
 // Writes the sidecar of `record` at output.sidecar (nothing when it is

@@ -16,6 +16,8 @@ const char* BatchEndName(BatchEnd end) {
       return "input_not_read";
     case BatchEnd::OutputNotWritten:
       return "output_not_written";
+    case BatchEnd::LimitReached:
+      return "limit_reached";
   }
   return "unknown";
 }

@@ -5,6 +5,16 @@
 
 namespace projconv {
 
+// One file of the sequence done: its output written, or kept because it was
+// already whole.
+struct FileDone {
+  std::int64_t inputNumber = 0;
+  std::int64_t outputNumber = 0;
+  std::string inputName;
+  std::string outputName;  // the raw file's name, whatever the output type
+  bool kept = false;       // an existing output was kept, not written
+};
+
 // What a running batch needs from whoever started it: a place to show a message
 // and wait for the user, and a place to drop progress without waiting.
 //
@@ -21,6 +31,10 @@ class BatchReporter {
   // Reports that the output file numbered `fileNumber` has been written. Must
   // not wait for the receiver: the batch goes on at once.
   virtual void PostProgress(std::int32_t fileNumber) = 0;
+
+  // Tells which file was just done, after PostProgress; for front ends that
+  // log each file. Must not wait either.
+  virtual void ReportFileDone(const FileDone& file) { (void)file; }
 };
 
 }  // namespace projconv

@@ -32,6 +32,7 @@
 #include "engine/image_sink.h"
 #include "engine/owned_buffer.h"
 #include "engine/refusal.h"
+#include "engine/sequence_span.h"
 #include "engine/transform_kernels.h"
 
 namespace projconv {
@@ -51,16 +52,17 @@ extern StopFlag cancelRequested;
 
 // How a batch ended; the boolean of RunBatch folds these into refused or not.
 enum class BatchEnd {
-  Refused,          // parameters or memory: nothing was read or written
-  Stopped,          // the job's stop flag was set
-  InputMissing,     // the next input could not be opened (ENOENT: the normal end)
-  InputNotOpened,   // the next input exists but could not be opened
-  InputNotRead,     // the input gave no bytes, or the read failed
-  OutputNotWritten  // the output could not be created, written or closed
+  Refused,           // parameters or memory: nothing was read or written
+  Stopped,           // the job's stop flag was set
+  InputMissing,      // the next input could not be opened (ENOENT: the normal end)
+  InputNotOpened,    // the next input exists but could not be opened
+  InputNotRead,      // the input gave no bytes, or the read failed
+  OutputNotWritten,  // the output could not be created, written or closed
+  LimitReached       // the span's last input was done (a normal end)
 };
 
 // "refused", "stopped", "input_missing", "input_not_opened", "input_not_read",
-// "output_not_written": how records and logs name an end.
+// "output_not_written", "limit_reached": how records and logs name an end.
 const char* BatchEndName(BatchEnd end);
 
 struct BatchResult {
@@ -70,6 +72,7 @@ struct BatchResult {
   // Output samples of the images written whose truncated value lay outside
   // -32768 .. 32767 and so was kept to its low 16 bits.
   std::int64_t samplesWrapped = 0;
+  std::int64_t filesKept = 0;  // outputs found whole and kept (SequenceSpan::keepExisting)
 };
 
 // The parameters are the job's own fields (job.inFolder, job.angle, ...), so
@@ -94,6 +97,11 @@ class ProjectionJob : public ConversionParameters {
   // How the transform runs; no choice here changes a single output bit.
   std::int32_t workerThreads = 0;  // threads per image; 0 = one per processor we may run on
   TransformKernels kernels = TransformKernels::Fastest;
+
+  // Which inputs the batch converts and how it numbers the outputs; the
+  // whole sequence by default. Keeping existing outputs applies to
+  // headerless files only, and is ignored with an image sink.
+  SequenceSpan span;
 
   // Where the output images go instead of headerless files named by
   // outFormat; null for those files (not owned).

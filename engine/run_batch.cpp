@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "engine/image_sink.h"
+#include "engine/internal/input_follower.h"
 #include "engine/internal/parallel_read.h"
 #include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
@@ -33,6 +34,14 @@ const char kInfo[] = "Info";
 
 std::string FileMessage(const std::string& name, const std::string& ending) {
   return "File  " + name + "   " + ending + ". Converting is finished";
+}
+
+// Whether `name` is a regular file of exactly `bytes` bytes: an output a
+// stopped run finished, which a rerun may keep.
+bool IsWholeOutput(const std::string& name, std::uint64_t bytes) {
+  struct stat info {};
+  return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         std::uint64_t(info.st_size) == bytes;
 }
 
 // "can not be read", plus the system's reason when there is one.
@@ -157,8 +166,12 @@ void ProjectionJob::RunSequence(BatchResult& result) {
   const int readWorkers = fast != nullptr ? fast->workers() : 1;
 
   // Counters run in 64 bits; names and progress carry their 32-bit values.
-  std::int64_t inNumber = startNumber;
-  std::int64_t outNumber = 0;
+  std::int64_t inNumber = std::int64_t{startNumber} + span.skip;
+  std::int64_t outNumber = span.outStart + span.skip;
+  std::optional<InputFollower> follower;
+  if (span.followSeconds >= 0) follower.emplace(inFolder, span.followSeconds);
+  const bool keeping = span.keepExisting && imageSink == nullptr;
+  const std::uint64_t outBytes = 2 * std::uint64_t(outSizeX) * std::uint64_t(outSizeY);
 
   // A sink may store an image while the next input is read, and so tell of
   // its failure one image late, when the image is counted already: it comes
@@ -187,9 +200,36 @@ void ProjectionJob::RunSequence(BatchResult& result) {
   };
 
   while (stopFlag->load() == 0) {
-    const std::string inName = JoinPath(inFolder, inPattern.Format(Wrap32(inNumber++)));
-    const std::string outName = JoinPath(outFolder, outPattern.Format(Wrap32(outNumber++)));
+    if (span.limit >= 0 && result.filesWritten + result.filesKept >= span.limit) {
+      if (outputFailedAtEnd()) return;
+      result.end = BatchEnd::LimitReached;
+      result.fileName.clear();
+      return;
+    }
+    const FileDone file{inNumber, outNumber, JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))),
+                        JoinPath(outFolder, outPattern.Format(Wrap32(outNumber))), false};
+    const std::string& inName = file.inputName;
+    const std::string& outName = file.outputName;
+    ++inNumber;
+    ++outNumber;
     result.fileName = inName;
+
+    if (follower) {
+      const InputFollower::Outcome wait = follower->WaitFor(inName, readBytes, *stopFlag);
+      if (wait == InputFollower::Outcome::Stopped) break;
+      if (wait == InputFollower::Outcome::Short) {
+        // Never half a projection: a file that stopped growing short of a
+        // whole one ends the batch as a file that could not be read.
+        if (outputFailedAtEnd()) return;
+        result.end = BatchEnd::InputNotRead;
+        Report(FileMessage(inName,
+                           "can not be read (it stopped growing before it held the "
+                           "header and every sample)"),
+               kInfo);
+        return;
+      }
+      // Missing: the scan has ended, and the batch ends as at any missing input.
+    }
 
     PosixFile input;
     if (!input.OpenForReading(inName)) {
@@ -198,6 +238,13 @@ void ProjectionJob::RunSequence(BatchResult& result) {
                                                                        : BatchEnd::InputNotOpened;
       Report(FileMessage(inName, "can not be opened"), kInfo);
       return;
+    }
+    if (keeping && IsWholeOutput(outName, outBytes)) {
+      ++result.filesKept;
+      if (dialog != nullptr)
+        dialog->ReportFileDone(
+            FileDone{file.inputNumber, file.outputNumber, inName, outName, true});
+      continue;
     }
     const long long got = ReadInPieces(input, readArea, readBytes, readers, readWorkers);
     if (got <= 0) {
@@ -210,7 +257,7 @@ void ProjectionJob::RunSequence(BatchResult& result) {
     input.Close();
     HintNextInput(JoinPath(inFolder, inPattern.Format(Wrap32(inNumber))), readBytes);
 
-    if (std::optional<SinkFailure> failure = PutOutput(outNumber - 1, outName)) {
+    if (std::optional<SinkFailure> failure = PutOutput(result.filesWritten, outName)) {
       // The sink settles what it still holds; a failure of an earlier image
       // is the one to tell.
       SinkFailure earlier;
@@ -221,7 +268,10 @@ void ProjectionJob::RunSequence(BatchResult& result) {
       endAtOutput(*failure);
       return;
     }
-    if (dialog != nullptr) dialog->PostProgress(Wrap32(result.filesWritten));
+    if (dialog != nullptr) {
+      dialog->PostProgress(Wrap32(result.filesWritten));
+      dialog->ReportFileDone(file);
+    }
     ++result.filesWritten;
     result.samplesWrapped += lastImageWrapped;
     countedWrapped = lastImageWrapped;

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-apps valgrind
   libtiff-dev libhdf5-dev nlohmann-json3-dev python3-numpy python3-tifffile python3-h5py
   imagej python3-vtk9
+  slurm-wlm munge
 )
 
 missing=()

@@ -1,0 +1,22 @@
+#pragma once
+
+// --progress json: a line of JSON on standard output for each file done and
+// one at the end, for pipelines and dashboards that follow a run. Messages
+// stay on standard error.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/batch_reporter.h"
+#include "engine/projection_job.h"
+
+namespace projconv {
+
+// {"event":"file","output_number":7,"input":"...","output":"...",
+//  "kept":false,"images_per_second":41.2}
+std::string FileDoneJson(const FileDone& file, std::int64_t filesDone, double seconds);
+
+// {"event":"end","end":"input_missing","files_written":23,"exit_status":0}
+std::string EndJson(const BatchResult& result, int exitStatus);
+
+}  // namespace projconv

@@ -1,0 +1,120 @@
+"""Runs over part of a sequence, or over one still being written, compared
+with one whole run file for file: shards, a rerun that keeps whole outputs,
+following a writer that writes in pieces, and the JSON progress lines."""
+import json
+import os
+import pathlib
+import random
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+BATCH = os.environ["PROJCONV_BATCH"]
+WIDTH, HEIGHT, HEADER = 24, 16, 12
+FILE_BYTES = HEADER + 2 * WIDTH * HEIGHT
+# A rotation, so that every output is resampled and differs from its input.
+LAYOUT = ["--defaults", "--in-format", "p%03d.raw", "--out-format", "o%03d.raw", "--start", "5",
+          "--header-len", str(HEADER), "--in-size", f"{WIDTH}x{HEIGHT}",
+          "--out-size", "20x12", "--crop", "2,2,22,14", "--centre", "12,8", "--angle", "9"]
+
+
+def run(inputs, outputs, *more):
+    return subprocess.run([BATCH, *LAYOUT, "--quiet", "--in-folder", str(inputs),
+                           "--out-folder", str(outputs), *more],
+                          capture_output=True, text=True, timeout=60)
+
+
+def contents(folder):
+    return {p.name: p.read_bytes() for p in sorted(folder.iterdir())}
+
+
+class SequenceRuns(unittest.TestCase):
+    def setUp(self):
+        self.scratch = tempfile.TemporaryDirectory()
+        self.root = pathlib.Path(self.scratch.name)
+
+    def tearDown(self):
+        self.scratch.cleanup()
+
+    def sequence(self, name, files):
+        folder = self.root / name
+        folder.mkdir()
+        rng = random.Random(files)
+        for k in range(files):
+            (folder / f"p{k + 5:03d}.raw").write_bytes(rng.randbytes(FILE_BYTES))
+        return folder
+
+    def whole_run(self, inputs, name="whole"):
+        out = self.root / name
+        out.mkdir()
+        run(inputs, out)
+        return contents(out)
+
+    def test_shards_together_write_the_whole_run(self):
+        for files in (0, 1, 23):
+            inputs = self.sequence(f"in{files}", files)
+            whole = self.whole_run(inputs, f"whole{files}")
+            for count in range(1, 8):
+                with self.subTest(files=files, shards=count):
+                    out = self.root / f"shards{files}_{count}"
+                    out.mkdir()
+                    for index in range(count):
+                        result = run(inputs, out, "--shard", f"{index}/{count}")
+                        self.assertEqual(result.returncode, 0, result.stderr)
+                    self.assertEqual(contents(out), whole)
+
+    def test_a_rerun_rewrites_exactly_the_missing_and_wrong_sized(self):
+        inputs = self.sequence("in", 9)
+        whole = self.whole_run(inputs)
+        out = self.root / "out"
+        out.mkdir()
+        run(inputs, out, "--count", "7", "--out-start", "0")
+        (out / "o002.raw").unlink()
+        with open(out / "o004.raw", "r+b") as f:
+            f.truncate(100)
+        # Whole files are marked, so a rewrite of one would show.
+        (out / "o003.raw").write_bytes(b"k" * len(whole["o003.raw"]))
+        result = run(inputs, out, "--skip-existing", "--progress", "json")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = [json.loads(line) for line in result.stdout.splitlines()]
+        rewritten = [e["output_number"] for e in lines if e["event"] == "file" and not e["kept"]]
+        self.assertEqual(rewritten, [2, 4, 7, 8])
+        self.assertEqual(lines[-1], {"event": "end", "end": "input_missing", "files_written": 4,
+                                     "files_kept": 5, "samples_wrapped": 0, "exit_status": 0})
+        expected = dict(whole, **{"o003.raw": b"k" * len(whole["o003.raw"])})
+        self.assertEqual(contents(out), expected)
+
+    def test_following_a_scan_written_in_pieces(self):
+        source = self.sequence("source", 4)
+        whole = self.whole_run(source)
+        inputs = self.root / "in"
+        inputs.mkdir()
+        out = self.root / "out"
+        out.mkdir()
+        finished = []
+
+        def write_scan():
+            for path in sorted(source.iterdir()):
+                data = path.read_bytes()
+                with open(inputs / path.name, "wb") as f:
+                    for piece in range(0, len(data), 200):
+                        f.write(data[piece:piece + 200])
+                        f.flush()
+                        time.sleep(0.05)
+                time.sleep(0.3)
+            finished.append(time.monotonic())
+
+        writer = threading.Thread(target=write_scan)
+        writer.start()
+        result = run(inputs, out, "--follow", "1")
+        ended = time.monotonic()
+        writer.join()
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(contents(out), whole)
+        self.assertLess(ended - finished[0], 1 + 1)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
