@@ -284,7 +284,8 @@ have been counted, how many there are and the time left; otherwise only a
 summary line is printed at the end.
 
 Exit status:
-  0    the sequence ended at the first missing input file
+  0    the sequence ended at the first missing input file, or the share that
+       --count or --shard gave was done
   3    the first input file is missing: nothing was converted
   1    an input file could not be opened or read, or an output file written
   2    the batch was refused: parameters, memory or the settings file
