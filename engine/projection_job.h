@@ -38,6 +38,7 @@
 namespace projconv {
 
 class FastTransform;
+class SequenceLoop;
 class StreamedOutput;
 
 // A stop request: non-zero (set from any thread, or from a signal handler)
@@ -160,6 +161,8 @@ class ProjectionJob : public ConversionParameters {
   bool TakesDirectPath() const { return projconv::TakesDirectPath(*this); }
 
  private:
+  friend class SequenceLoop;  // the loop over the files, which makes and puts each image
+
   bool ObtainBuffers();
   // The loop over the numbered files, once the batch is prepared.
   void RunSequence(BatchResult& result);

@@ -1,0 +1,186 @@
+#include "engine/internal/sequence_loop.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "engine/internal/batch_messages.h"
+#include "engine/internal/parallel_read.h"
+#include "engine/internal/transform_fast.h"
+#include "engine/posix_file.h"
+#include "engine/sample_math.h"
+
+namespace projconv {
+
+namespace {
+
+// Whether `name` is a regular file of exactly `bytes` bytes: an output a
+// stopped run finished, which a rerun may keep.
+bool IsWholeOutput(const std::string& name, std::uint64_t bytes) {
+  struct stat info {};
+  return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         std::uint64_t(info.st_size) == bytes;
+}
+
+// Asks the kernel to start reading the next input while this image is
+// converted. Only a hint: nothing is read into the job, a missing file is
+// no matter, and the file is read for real only when its turn comes. Only a
+// regular file is opened for it: opening a pipe would release a writer
+// waiting on it, and opening a device may act on the device.
+void HintNextInput(const std::string& name, std::size_t bytes) {
+  struct stat info;
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  ::posix_fadvise(fd, 0, static_cast<off_t>(bytes), POSIX_FADV_WILLNEED);
+  ::close(fd);
+}
+
+}  // namespace
+
+SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
+    : job_(job),
+      result_(result),
+      inPattern_(*NamePattern::Parse(job.inFormat)),
+      outPattern_(*NamePattern::Parse(job.outFormat)),
+      readBytes_(std::size_t(job.headerLen) + (job.sampleType == SampleType::Integer16 ? 2 : 4) *
+                                                  std::size_t(job.inSizeX) *
+                                                  std::size_t(job.inSizeY)),
+      outBytes_(2 * std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY)),
+      readArea_(job.sampleType == SampleType::Integer16 ? static_cast<void*>(job.intReadArea)
+                                                        : job.floatReadArea),
+      inNumber_(std::int64_t{job.startNumber} + job.span.skip),
+      outNumber_(job.span.outStart + job.span.skip),
+      keeping_(job.span.keepExisting && job.imageSink == nullptr) {
+  // The transform's threads, made now rather than at the first image, also
+  // share the reading of each input.
+  if (FastTransform* const fast = job.Schedule()) {
+    readers_ = &fast->pool();
+    readWorkers_ = fast->workers();
+  }
+  if (job.span.followSeconds >= 0) follower_.emplace(job.inFolder, job.span.followSeconds);
+}
+
+void SequenceLoop::Run() {
+  while (job_.stopFlag->load() == 0) {
+    const FileDone file = NextFile();
+    if (EndsBefore(file) || !Convert(file)) return;
+  }
+  EndAt(BatchEnd::Stopped, {}, {});
+}
+
+FileDone SequenceLoop::NextFile() {
+  FileDone file{inNumber_, outNumber_,
+                JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))),
+                JoinPath(job_.outFolder, outPattern_.Format(Wrap32(outNumber_))), false};
+  ++inNumber_;
+  ++outNumber_;
+  return file;
+}
+
+bool SequenceLoop::EndsBefore(const FileDone& file) {
+  const std::int64_t limit = job_.span.limit;
+  if (limit >= 0 && result_.filesWritten + result_.filesKept >= limit) {
+    EndAt(BatchEnd::LimitReached, {}, {});
+    return true;
+  }
+  if (!follower_) return false;
+  switch (follower_->WaitFor(file.inputName, readBytes_, *job_.stopFlag)) {
+    case InputFollower::Outcome::Stopped:
+      EndAt(BatchEnd::Stopped, {}, {});
+      return true;
+    case InputFollower::Outcome::Short:
+      // Never half a projection: a file that stopped growing short of a
+      // whole one ends the batch as a file that could not be read.
+      EndAt(BatchEnd::InputNotRead, file.inputName,
+            "can not be read (it stopped growing before it held the header and every sample)");
+      return true;
+    case InputFollower::Outcome::Missing:  // the scan has ended: the normal end follows
+    case InputFollower::Outcome::Whole:
+      break;
+  }
+  return false;
+}
+
+bool SequenceLoop::Convert(const FileDone& file) {
+  result_.fileName = file.inputName;
+  PosixFile input;
+  if (!input.OpenForReading(file.inputName)) {
+    const int error = input.error();
+    EndAt(error == ENOENT || error == ENOTDIR ? BatchEnd::InputMissing : BatchEnd::InputNotOpened,
+          file.inputName, "can not be opened");
+    return false;
+  }
+  if (keeping_ && IsWholeOutput(file.outputName, outBytes_)) {
+    ++result_.filesKept;
+    FileDone kept = file;
+    kept.kept = true;
+    if (job_.dialog != nullptr) job_.dialog->ReportFileDone(kept);
+    return true;
+  }
+  const long long got = ReadInPieces(input, readArea_, readBytes_, readers_, readWorkers_);
+  if (got <= 0) {
+    // The file is closed after the message, as it goes out of scope.
+    EndAt(BatchEnd::InputNotRead, file.inputName,
+          WithReason("can not be read", got < 0 ? input.error() : 0));
+    return false;
+  }
+  input.Close();
+  HintNextInput(JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))), readBytes_);
+
+  if (std::optional<SinkFailure> failure = job_.PutOutput(result_.filesWritten, file.outputName)) {
+    // The sink settles what it still holds; a failure of an earlier image
+    // is the one to tell.
+    SinkFailure earlier;
+    earlier.image = failure->image;
+    if (job_.imageSink != nullptr && !job_.imageSink->Finish(earlier) &&
+        earlier.image < failure->image) {
+      failure = earlier;
+    }
+    EndAtOutput(*failure);
+    return false;
+  }
+  Done(file);
+  return true;
+}
+
+void SequenceLoop::Done(const FileDone& file) {
+  if (job_.dialog != nullptr) {
+    job_.dialog->PostProgress(Wrap32(result_.filesWritten));
+    job_.dialog->ReportFileDone(file);
+  }
+  ++result_.filesWritten;
+  result_.samplesWrapped += job_.lastImageWrapped;
+  countedWrapped_ = job_.lastImageWrapped;
+}
+
+void SequenceLoop::EndAt(BatchEnd end, const std::string& file, const std::string& ending) {
+  if (!SinkSettled()) return;
+  result_.end = end;
+  result_.fileName = file;
+  if (!ending.empty()) job_.Report(FileMessage(file, ending), kInfoCaption);
+}
+
+void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
+  if (failure.image < result_.filesWritten) {
+    result_.filesWritten = failure.image;
+    result_.samplesWrapped -= countedWrapped_;
+  }
+  result_.fileName = failure.file;
+  result_.end = BatchEnd::OutputNotWritten;
+  const std::string ending = failure.reason.empty() ? WithReason("can not be wrote", failure.error)
+                                                    : "can not be wrote (" + failure.reason + ")";
+  job_.Report(FileMessage(failure.file, ending), kInfoCaption);
+}
+
+bool SequenceLoop::SinkSettled() {
+  SinkFailure failure;
+  failure.image = result_.filesWritten;
+  if (job_.imageSink == nullptr || job_.imageSink->Finish(failure)) return true;
+  EndAtOutput(failure);
+  return false;
+}
+
+}  // namespace projconv
