@@ -106,11 +106,18 @@ class SequenceRuns(unittest.TestCase):
                 time.sleep(0.3)
             finished.append(time.monotonic())
 
+        # The converter first, as on a beamline: it must wait for files that
+        # do not exist yet and for files that are not whole yet.
+        converter = subprocess.Popen([BATCH, *LAYOUT, "--quiet", "--in-folder", str(inputs),
+                                      "--out-folder", str(out), "--follow", "1"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        time.sleep(0.3)
         writer = threading.Thread(target=write_scan)
         writer.start()
-        result = run(inputs, out, "--follow", "1")
+        _, errors = converter.communicate(timeout=60)
         ended = time.monotonic()
         writer.join()
+        result = subprocess.CompletedProcess(converter.args, converter.returncode, "", errors)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(contents(out), whole)
         self.assertLess(ended - finished[0], 1 + 1)
