@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QIcon>
-#include <QPixmap>
 
 namespace projconv {
 
-// The program's icon: a stack of projection frames with a turned crop window
-// on the front one. Drawn here, at every size a desktop asks for, rather
-// than shipped as image files.
-QPixmap PaintAppIcon(int side);
+// The program's icon, packaging/icons/projconv.svg: the installed one from
+// the icon theme (named "projconv" there, as in the desktop entry), else the
+// PNG sizes compiled into the program, so that a build run from its own
+// folder has it too.
 QIcon AppIcon();
 
 }  // namespace projconv

@@ -10,8 +10,10 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev
   xvfb xauth x11-apps valgrind
   libtiff-dev libhdf5-dev nlohmann-json3-dev python3-numpy python3-tifffile python3-h5py
+  pybind11-dev python3-dev python3-pytest
   imagej python3-vtk9
   slurm-wlm munge
+  help2man desktop-file-utils appstream dpkg-dev bash-completion
 )
 
 missing=()

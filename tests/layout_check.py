@@ -20,6 +20,7 @@ LAYERS = {
     "gui": {"engine", "containers", "form", "settings", "preview", "probe"},
     "cli": {"engine", "containers", "form", "settings", "preview", "probe"},
     "tools": {"engine", "containers", "form", "settings", "preview", "probe", "gui", "sample"},
+    "python": {"engine", "containers", "form", "settings"},
 }
 # Who may reach into the engine's internals.
 INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "tests/reference/", "bench/")

@@ -1,0 +1,55 @@
+# bash completion for projconv-batch: its options, the values of the options
+# that take one of a few words, and file or folder names where an option takes
+# one. Installed to bash-completion's completions folder, which loads it the
+# first time projconv-batch is completed.
+
+_projconv_batch() {
+  local cur prev words cword
+  _init_completion || return
+
+  case $prev in
+    --settings | --preview | --probe | --out-file | --sidecar)
+      _filedir
+      return
+      ;;
+    --in-folder | --out-folder)
+      _filedir -d
+      return
+      ;;
+    --type)
+      COMPREPLY=($(compgen -W 'int16 float32' -- "$cur"))
+      return
+      ;;
+    --byte-order)
+      COMPREPLY=($(compgen -W 'little big' -- "$cur"))
+      return
+      ;;
+    --out-type)
+      COMPREPLY=($(compgen -W 'raw tiff tiff-stack hdf5' -- "$cur"))
+      return
+      ;;
+    --progress)
+      COMPREPLY=($(compgen -W 'json' -- "$cur"))
+      return
+      ;;
+    --shard)
+      COMPREPLY=($(compgen -W 'slurm' -- "$cur"))
+      return
+      ;;
+    # Numbers, sizes, patterns and windows: nothing sensible to offer.
+    --in-format | --out-format | --start | --header-len | --in-size | --out-size | --crop | \
+      --centre | --angle | --scale | --count | --out-start | --follow | --threads)
+      return
+      ;;
+    --help | -h | --version)
+      return
+      ;;
+  esac
+
+  COMPREPLY=($(compgen -W '--settings --defaults --in-folder --out-folder --in-format
+    --out-format --start --header-len --type --byte-order --in-size --out-size --crop
+    --centre --angle --scale --signed --unsigned --preview --out-type --out-file
+    --sidecar --count --out-start --shard --skip-existing --follow --progress --probe
+    --threads --quiet --help --version' -- "$cur"))
+}
+complete -F _projconv_batch projconv-batch

@@ -1,0 +1,113 @@
+import os
+import signal
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import projconv
+from conftest import raw_image, run_cli
+
+SETTINGS = {
+    "in_folder": "/scans/s1", "in_format": "raw.%04i", "out_folder": "/scans/s1/out",
+    "out_format": "%03d.prj", "start_number": 5, "header_len": 12, "sample_type": 1,
+    "byte_order": 1, "signedness": 1, "in_size_x": 64, "in_size_y": 48, "out_size_x": 32,
+    "out_size_y": 24, "crop_left": 2, "crop_top": 3, "crop_right": 62, "crop_bottom": 45,
+    "rot_centre_x": 31, "rot_centre_y": 22, "angle": -3.25, "scale": 0.5,
+}
+STORED = ("ProjInFolder=/scans/s1\nProjOutFolder=/scans/s1/out\nProjInFormat=raw.%04i\n"
+          "ProjOutFormat=%03d.prj\nHeaderLen=12\nProjInStartNum=5\nType=1\nEndian=1\n"
+          "Signed=1\nInProjSizeX=64\nInProjSizeY=48\nOutProjSizeX=32\nOutProjSizeY=24\n"
+          "UpLeftCornerX=2\nUpLeftCornerY=3\nDownRightCornerX=62\nDownRightCornerY=45\n"
+          "RotatCtrX=31\nRotatCtrY=22\nRotatangle=-3250000\nScale=500\n")
+
+
+def sequence(count, width=64, height=48):
+    return [raw_image("int16", width, height, seed).tobytes() for seed in range(count)]
+
+
+def test_batch_writes_what_projconv_batch_writes(tmp_path):
+    files = sequence(3)
+    expected = run_cli(tmp_path / "cli", files, ["--in-size", "64x48", "--out-size", "40x30",
+                                                  "--crop", "0,0,64,48", "--centre", "30,20",
+                                                  "--angle", "2.5"])
+    out = tmp_path / "py"
+    out.mkdir()
+    result = projconv.run_batch(in_folder=tmp_path / "cli" / "in", out_folder=out,
+                                out_format="out.%04i", in_size_x=64, in_size_y=48,
+                                out_size_x=40, out_size_y=30, crop_right=64, crop_bottom=48,
+                                rot_centre_x=30, rot_centre_y=20, angle=2.5, threads=1)
+    assert result["end"] == "input_missing" and result["files_written"] == 3
+    assert result["file_name"].endswith("raw.0003")
+    assert result["messages"] and result["messages"][-1][0] == "Info"
+    for number in range(3):
+        name = "out.%04d" % number
+        assert (out / name).read_bytes() == (expected / name).read_bytes()
+
+
+@pytest.mark.parametrize("overrides, end", [
+    (dict(angle=500.0), "refused"),
+    (dict(in_format="raw.%s"), "refused"),
+    (dict(in_folder="/nonexistent/folder"), "input_missing"),
+])
+def test_batch_ends(tmp_path, overrides, end):
+    result = projconv.run_batch(out_folder=tmp_path, **overrides)
+    assert result["end"] == end and result["files_written"] == 0
+    assert result["messages"]
+
+
+def test_ctrl_c_stops_after_the_image_in_progress(tmp_path):
+    size = 512 * 512 * 2
+    folder = tmp_path / "in"
+    folder.mkdir()
+    for number in range(60):
+        (folder / ("raw.%04d" % number)).write_bytes(bytes(size))
+    out = tmp_path / "out"
+    out.mkdir()
+
+    def interrupt_once_started():
+        while not (out / "raw.0000").exists():
+            time.sleep(0.001)
+        os.kill(os.getpid(), signal.SIGINT)
+
+    threading.Thread(target=interrupt_once_started, daemon=True).start()
+    with pytest.raises(KeyboardInterrupt):
+        projconv.run_batch(in_folder=folder, out_folder=out, angle=10.0, threads=1,
+                           out_size_x=1024, out_size_y=1024)
+    written = sorted(out.iterdir())
+    assert 0 < len(written) < 60
+    assert all(path.stat().st_size == 2 * 1024 * 1024 for path in written)
+
+
+def test_settings_round_trip(tmp_path, own_config):
+    path = tmp_path / "scan.ini"
+    path.write_text("[Qarmo_Convertor]\n" + STORED)
+    read = projconv.read_settings(path)
+    assert read == SETTINGS and list(read) == list(SETTINGS)
+    with pytest.raises(ValueError):
+        projconv.read_settings(tmp_path / "missing.ini")
+    (own_config / "projconv.ini").write_text("[Qarmo_Convertor]\n" + STORED)
+    assert projconv.read_settings() == SETTINGS
+    # What it reads runs as the file itself runs.
+    assert projconv.run_batch(path, in_folder=str(tmp_path)) == projconv.run_batch(
+        **{**read, "in_folder": str(tmp_path)})
+
+
+@pytest.mark.parametrize("text, message", [
+    ("[Qarmo_Convertor]\nHeaderLen=twelve\n", "HeaderLen"),
+    ("[Qarmo_Convertor]\nHeaderLenght=12\n", "HeaderLenght"),
+    ("[Other]\nHeaderLen=12\n", ""),
+])
+def test_settings_with_problems_refused(tmp_path, text, message):
+    path = tmp_path / "scan.ini"
+    path.write_text(text)
+    with pytest.raises(ValueError, match=message):
+        projconv.read_settings(path)
+    with pytest.raises(ValueError, match=message):
+        projconv.run_batch(str(path))
+
+
+def test_defaults_without_desktop_settings():
+    assert projconv.read_settings()["in_size_x"] == 512
+    assert projconv.__version__.count(".") == 2
