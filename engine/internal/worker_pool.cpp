@@ -70,12 +70,16 @@ void WorkerPool::HelperLoop(int worker, std::uint64_t seen) {
 }
 
 void WorkerPool::RunOn(int count, FunctionRef<void(int)> task) {
-  const std::lock_guard turn(turn_);
-  const int n = std::clamp(count, 1, workers());
-  if (n == 1) {
+  // A task for one worker needs none of the pool: it runs on the calling
+  // thread at once, beside other callers' tasks, so that jobs converting
+  // one image each on threads of their own (a Python program's, say) run in
+  // parallel rather than in turn. Worker 0's scratch is each job's own.
+  if (std::clamp(count, 1, workers()) == 1) {
     task(0);
     return;
   }
+  const std::lock_guard turn(turn_);
+  const int n = std::clamp(count, 1, workers());  // still above 1: the pool only grows
   {
     const std::lock_guard lock(mutex_);
     task_ = &task;
@@ -94,7 +98,7 @@ void WorkerPool::ForEach(std::int64_t count, FunctionRef<void(std::int64_t item,
                          int workers) {
   if (count <= 0) return;
   if (count == 1 || workers <= 1) {
-    const std::lock_guard turn(turn_);  // one task at a time, even one without helpers
+    // On the calling thread alone, beside other callers, as RunOn does.
     for (std::int64_t item = 0; item < count; ++item) body(item, 0);
     return;
   }

@@ -32,7 +32,8 @@ class FunctionRef<Result(Args...)> {
 
 // A set of threads that live as long as the pool and run one task at a time,
 // the calling thread included. Callers on different threads take turns: a
-// task runs whole before the next one starts. Made once per process
+// task runs whole before the next one starts. A task for one worker takes no
+// turn: it runs on its caller's thread at once. Made once per process
 // (ProcessWorkers), so no image pays for creating threads and no job keeps
 // idle threads of its own.
 class WorkerPool {
