@@ -12,7 +12,8 @@
 #
 # Environment: PROJCONV_BENCH_DIR (build folder, default build-bench/),
 # PROJCONV_BENCH_DATA (default /dev/shm/projconv-bench), PROJCONV_BENCH_REPS
-# (runs of each, default 5), PROJCONV_BENCH_ONLY (e.g. "B" or "A C").
+# (runs of each, default 5), PROJCONV_BENCH_ONLY (e.g. "B" or "A C"), and
+# PROJCONV_KERNELS=avx2 to time an AVX-512 machine as one without it.
 # The sequences are kept for later runs; remove the data folder when done.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,7 +22,7 @@ data=${PROJCONV_BENCH_DATA:-/dev/shm/projconv-bench}
 reps=${PROJCONV_BENCH_REPS:-5}
 only=${PROJCONV_BENCH_ONLY:-A B C}
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPROJCONV_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "${PROJCONV_JOBS:-2}" \
   --target projconv-batch make_sequence io_floor run_measured -- --no-print-directory >/dev/null

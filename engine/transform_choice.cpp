@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
+#include <string>
 
 #include "engine/internal/transform_fast.h"
 #include "engine/projection_job.h"
@@ -15,6 +17,22 @@ namespace {
 
 // More threads than this would only wait on memory.
 constexpr int kMostWorkers = 64;
+
+#if defined(PROJCONV_X86_KERNELS)
+// PROJCONV_KERNELS=avx2 (or scalar) caps the widest set the program picks by
+// itself, so that a benchmark or a bug report can see how a machine without
+// the wider instructions fares. Read once: the choice holds for the process.
+int WidestAllowed() {
+  static const int widest = [] {
+    const char* const value = std::getenv("PROJCONV_KERNELS");
+    const std::string name = value != nullptr ? value : "";
+    if (name == "scalar") return 0;
+    if (name == "avx2") return 1;
+    return 2;
+  }();
+  return widest;
+}
+#endif
 
 }  // namespace
 
@@ -28,8 +46,8 @@ const RowKernels* KernelsFor(TransformKernels choice) {
     case TransformKernels::Avx512:
       return ProcessorHasAvx512() ? &kAvx512RowKernels : nullptr;
     case TransformKernels::Fastest:
-      if (ProcessorHasAvx512()) return &kAvx512RowKernels;
-      if (ProcessorHasAvx2()) return &kAvx2RowKernels;
+      if (WidestAllowed() >= 2 && ProcessorHasAvx512()) return &kAvx512RowKernels;
+      if (WidestAllowed() >= 1 && ProcessorHasAvx2()) return &kAvx2RowKernels;
       return &kScalarRowKernels;
 #else
     case TransformKernels::Avx2:

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with. Idempotent and
 # silent when everything is already there; needs root (or sudo) only to install.
+# With "bench", also what the benchmarks compare and profile with: the OpenCV
+# peer and perf.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,7 @@ packages=(
   slurm-wlm munge
   help2man desktop-file-utils appstream dpkg-dev bash-completion
 )
+if [[ "${1:-}" == bench ]]; then packages+=(python3-opencv linux-perf); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -130,6 +130,30 @@ TEST(ConvertImage, GivesWhatABatchWritesForTheFile) {
   }
 }
 
+// Python threads call in at once, each with its own or the shared workers.
+TEST(ConvertImage, CallsFromSeveralThreadsAtOnceGiveTheirOwnImages) {
+  TempFolder folder;
+  ConversionParameters p = Rotated(folder);
+  p.inFormat = p.outFormat = "";
+  std::vector<Bytes> files;
+  std::vector<std::vector<std::int16_t>> alone(4, std::vector<std::int16_t>(13 * 9));
+  for (std::uint32_t k = 0; k < 4; ++k) {
+    files.push_back(InputFile(k + 1));
+    ASSERT_EQ(ConvertImage(p, files[k], alone[k], 1), std::nullopt);
+  }
+  std::vector<std::vector<std::int16_t>> together(4, std::vector<std::int16_t>(13 * 9));
+  std::vector<std::thread> callers;
+  for (std::size_t k = 0; k < 4; ++k) {
+    callers.emplace_back([&, k] {
+      for (int round = 0; round < 5; ++round) {
+        if (ConvertImage(p, files[k], together[k], k % 2 ? 1 : 2)) together[k].clear();
+      }
+    });
+  }
+  for (auto& caller : callers) caller.join();
+  EXPECT_EQ(together, alone);
+}
+
 TEST(ConvertImage, RefusesWithAKindToBranchOn) {
   TempFolder folder;
   const Bytes file = InputFile(1);
