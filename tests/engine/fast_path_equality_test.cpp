@@ -367,6 +367,10 @@ TEST_P(FastPath, HandPickedShapes) {
     // samples across and into the next row.
     add(type, 0, 120, 90, 0, 0, 120, 90, 40, 30, 60, 45, 2.0f);
     add(type, 3, 120, 90, 0, 0, 120, 90, 30, 22, 60, 45, -3.0f);
+    // Reduced by 1.75 and by 5: four lanes reach 6 or 7 samples across, or 14
+    // or 15, about as many as the loaded rows hold.
+    add(type, 1, 120, 90, 0, 0, 119, 89, 68, 51, 60, 45, 1.0f);
+    add(type, 0, 120, 90, 0, 0, 120, 90, 24, 18, 60, 45, -1.0f);
   }
   for (const Case& c : cases) ExpectSameAsReference(c, GetParam());
 }
