@@ -48,15 +48,6 @@ struct Avx2Lanes {
     const __m128i raw = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.at + 2 * j));
     return {_mm256_cvtepi32_pd(_mm_cvtepi16_epi32(raw))};
   }
-  static __m128i Int16sAsInt32s(row_loops::Int16Samples from, std::int64_t j) {
-    return _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.at + 2 * j)));
-  }
-  static D SumOfInt16s(row_loops::Int16Samples a, row_loops::Int16Samples b,
-                       row_loops::Int16Samples c, std::int64_t j) {
-    const __m128i sum = _mm_add_epi32(_mm_add_epi32(Int16sAsInt32s(a, j), Int16sAsInt32s(b, j)),
-                                      Int16sAsInt32s(c, j));
-    return {_mm256_cvtepi32_pd(sum)};
-  }
   static void StoreFloats(unsigned char* to, D v) {
     _mm_storeu_ps(reinterpret_cast<float*>(to), _mm256_cvtpd_ps(v.v));
   }
@@ -213,12 +204,22 @@ std::int64_t MeanOfFloats(unsigned char* to, const unsigned char* first,
                                           row_loops::FloatSamples{last}, count);
 }
 
+// Eight samples a step, in float lanes (see sample_arithmetic.h).
 std::int64_t MeanOfInt16s(unsigned char* to, const unsigned char* first,
                           const unsigned char* second, const unsigned char* last,
                           std::int64_t count) {
-  return row_loops::MeanOfInt16Rows<Avx2Lanes>(to, row_loops::Int16Samples{first},
-                                               row_loops::Int16Samples{second},
-                                               row_loops::Int16Samples{last}, count);
+  const __m256 third = _mm256_set1_ps(static_cast<float>(sample_arithmetic::kThird));
+  const auto load = [](const unsigned char* from) {
+    return _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+  };
+  std::int64_t j = 0;
+  for (; j + 8 <= count; j += 8) {
+    const __m256i sum = _mm256_add_epi32(
+        _mm256_add_epi32(load(first + 2 * j), load(second + 2 * j)), load(last + 2 * j));
+    _mm256_storeu_ps(reinterpret_cast<float*>(to + 4 * j),
+                     _mm256_mul_ps(_mm256_cvtepi32_ps(sum), third));
+  }
+  return j;
 }
 
 std::int64_t SampleRowGathered(const SamplingRow& row, unsigned char* out, std::int64_t begin,

@@ -58,6 +58,13 @@ typename L::D MeanOfThree(typename L::D first, typename L::D second, typename L:
 // Three 16-bit samples add up exactly in double in any order (the sum stays
 // far below 2^53), so for them a lane type may form the sum in integers and
 // convert it once: ThirdOf<L>(L::SumOfInt16s(...)) is MeanOfThree, bit for bit.
+//
+// Their mean may even be made in float lanes, twice as many to a vector. The
+// sum is an integer below 2^18 in magnitude and kThird has 24 significant
+// bits, so the product of the two fits in 42 bits: the double product is
+// exact, and rounding it to float rounds the exact product once. A float
+// multiplication of the sum (exact in float too) by the float third rounds
+// the same exact product once, to the same float.
 
 // What one output row needs to place its samples in the work image.
 struct RowGeometry {
