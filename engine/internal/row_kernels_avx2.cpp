@@ -52,6 +52,14 @@ struct Avx2Lanes {
     _mm_storeu_ps(reinterpret_cast<float*>(to), _mm256_cvtpd_ps(v.v));
   }
 
+  // Exact where |v| < 2^31, for NaN and beyond 2^63 (all 0); the sampling
+  // loop makes again, with StoreSample16, any stretch where it may not be.
+  static void StoreSample16Fast(unsigned char* to, D v) {
+    const __m128i lowHalves =
+        _mm_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to),
+                     _mm_shuffle_epi8(_mm256_cvttpd_epi32(v.v), lowHalves));
+  }
   static void StoreSample16(unsigned char* to, D v) {
     __m128i whole = _mm256_cvttpd_epi32(v.v);
     // A lane beyond the 32-bit range comes back as 0x80000000; its low 16

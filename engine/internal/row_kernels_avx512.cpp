@@ -67,6 +67,7 @@ struct Avx512Lanes {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
                      _mm512_cvtepi64_epi16(_mm512_cvttpd_epi64(v.v)));
   }
+  static void StoreSample16Fast(unsigned char* to, D v) { StoreSample16(to, v); }
   // The larger magnitude of each pair, sign cleared, in one instruction; a
   // NaN stays NaN.
   static D LargerMagnitude(D largest, D v) { return {_mm512_range_pd(largest.v, v.v, 0x0B)}; }

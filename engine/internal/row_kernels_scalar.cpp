@@ -47,6 +47,7 @@ struct ScalarLanes {
     const std::uint16_t sample = TruncToSample16(v);
     std::memcpy(to, &sample, sizeof sample);
   }
+  static void StoreSample16Fast(unsigned char* to, D v) { StoreSample16(to, v); }
   static D LargerMagnitude(D largest, D v) {
     const double magnitude = std::fabs(v);
     return magnitude > largest ? magnitude : largest;

@@ -8,6 +8,7 @@
 //   L::SumOfInt16s(a, b, c, j)     (a + b) + c of three such loads
 //   L::StoreFloats(to, D)          rounded to float
 //   L::StoreSample16(to, D)        low 16 bits of trunc, exact for any value
+//   L::StoreSample16Fast(to, D)    the same, exact at least where |D| < 2^31
 //   L::LargerMagnitude(M, D)       per lane, the larger of M and |D|, or
 //                                  either, or NaN, where D is NaN
 //   L::AllBelow(D, bound)          whether every lane is below `bound`
@@ -123,16 +124,25 @@ enum class Counting { ByLargest, AsItGoes, Only };
 
 // Flattened: each of the three loops gets the whole arithmetic inlined, as
 // the one loop there used to be had it.
+//
+// The row's geometry and the fetch are copied first: the compiler must assume
+// that a store through `out` may change what a reference points to, and
+// would load them all again after every store.
 template <class L, Counting kCounting, class Fetch>
-[[gnu::flatten]] std::int64_t SampleLoop(const SamplingRow& row, const Fetch& fetch,
+[[gnu::flatten]] std::int64_t SampleLoop(const SamplingRow& row, const Fetch& sharedFetch,
                                          unsigned char* out, std::int64_t begin, std::int64_t end,
                                          typename L::D& largest, std::int64_t& lanes) {
+  const sample_arithmetic::RowGeometry geometry = row.geometry;
+  const double* const cosDx = row.cosDx;
+  const double* const sinDx = row.sinDx;
+  const Fetch fetch = sharedFetch;
   std::int64_t j = begin;
   for (; j + L::kWidth <= end; j += L::kWidth) {
-    const auto at = sample_arithmetic::SourcePosition<L>(
-        row.geometry, L::LoadDoubles(row.cosDx + j), L::LoadDoubles(row.sinDx + j));
+    const auto at = sample_arithmetic::SourcePosition<L>(geometry, L::LoadDoubles(cosDx + j),
+                                                         L::LoadDoubles(sinDx + j));
     const auto v = sample_arithmetic::Bilinear<L>(at, fetch);
-    if constexpr (kCounting != Counting::Only) L::StoreSample16(out + 2 * j, v);
+    if constexpr (kCounting == Counting::ByLargest) L::StoreSample16Fast(out + 2 * j, v);
+    if constexpr (kCounting == Counting::AsItGoes) L::StoreSample16(out + 2 * j, v);
     if constexpr (kCounting == Counting::ByLargest) {
       largest = L::LargerMagnitude(largest, v);
     } else {
@@ -151,6 +161,21 @@ template <class L, class Fetch>
   return lanes;
 }
 
+// Makes samples begin .. end - 1 again with the exact store, counting those
+// that wrap.
+template <class L, class Fetch>
+[[gnu::noinline, gnu::cold]] std::int64_t Resampled(const SamplingRow& row, const Fetch& fetch,
+                                                    unsigned char* out, std::int64_t begin,
+                                                    std::int64_t end) {
+  typename L::D unused = L::Splat(0.0);
+  std::int64_t lanes = 0;
+  SampleLoop<L, Counting::AsItGoes>(row, fetch, out, begin, end, unused, lanes);
+  return lanes;
+}
+
+// Where no sample has wrapped yet, values are stored the fast way, which a
+// value of 2^31 or more in magnitude may defeat; the largest magnitude, kept
+// to count wrapped samples, also tells when to make the row again exactly.
 template <class L, class Fetch>
 std::int64_t SampleRow(const SamplingRow& row, const Fetch& fetch, unsigned char* out,
                        std::int64_t begin, std::int64_t end, std::int64_t& wrapped) {
@@ -164,8 +189,12 @@ std::int64_t SampleRow(const SamplingRow& row, const Fetch& fetch, unsigned char
   }
   const std::int64_t j =
       SampleLoop<L, Counting::ByLargest>(row, fetch, out, begin, end, largest, lanes);
-  if (!L::AllBelow(largest, sample_arithmetic::kWrapsFromAbove))
+  if (L::AllBelow(largest, sample_arithmetic::kWrapsFromAbove)) return j;
+  if (L::AllBelow(largest, sample_arithmetic::kBeyondInt32)) {
     wrapped += WrappedSampled<L>(row, fetch, begin, j);
+  } else {
+    wrapped += Resampled<L>(row, fetch, out, begin, j);
+  }
   return j;
 }
 

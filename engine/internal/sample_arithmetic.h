@@ -42,6 +42,8 @@ inline constexpr double kInv65536 = 1.0 / 65536.0;
 // beyond the 64-bit range, written as 0, are still counted.
 inline constexpr double kWrapsFromAbove = 32768.0;
 inline constexpr double kWrapsFromBelow = -32769.0;
+// Magnitudes from here on need more than a 32-bit truncation.
+inline constexpr double kBeyondInt32 = 2147483648.0;
 
 // A 3-tap mean as the smoothing passes keep it: ((first + second) + last)
 // times the float third, summed in that order (the caller rounds to float).

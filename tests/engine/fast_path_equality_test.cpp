@@ -407,7 +407,8 @@ TEST_P(FastPath, WrappedSamplesCountedAsReference) {
     bool wraps;
   } limits[] = {{32767.99f, false}, {32768.0f, true},       {-32768.99f, false}, {-32769.0f, true},
                 {65536.0f, true},   {-1e19f, true},         {3e38f, true},       {inf, true},
-                {-inf, true},       {std::nanf(""), false}, {-0.0f, false},      {1.5f, false}};
+                {-inf, true},       {std::nanf(""), false}, {-0.0f, false},      {1.5f, false},
+                {3e9f, true},       {-5e12f, true}};
   const struct {
     const char* name;
     bool (*takes)(float);
