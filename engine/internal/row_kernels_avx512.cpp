@@ -129,16 +129,9 @@ struct WindowFetch {
     return Gathered(x0, y0);
   }
 
-  // The rows the next output row will read here, while this one computes:
-  // hints only, so the address is formed as a number and may be anywhere.
+  // The rows the next output row will read here, while this one computes.
   void PrefetchNextRow(std::int64_t first) const {
-    const auto at =
-        reinterpret_cast<std::uintptr_t>(work) + std::uintptr_t(4 * (first + nextRowStep));
-    for (std::int64_t row = 0; row < 3; ++row) {
-      const std::uintptr_t line = at + std::uintptr_t(4 * row * width);
-      _mm_prefetch(reinterpret_cast<const char*>(line), _MM_HINT_T0);
-      _mm_prefetch(reinterpret_cast<const char*>(line + 63), _MM_HINT_T0);
-    }
+    row_loops::PrefetchRows<Avx512Lanes>(work, width, first + nextRowStep);
   }
 
   // Rows y0 and y0 + 1 of a lane are rows (y0 - yBase) and (y0 - yBase + 1)

@@ -120,6 +120,21 @@ std::int64_t ScaledSamples16(unsigned char* to, const unsigned char* from, doubl
   return j;
 }
 
+// Asks for the three rows from sample `first` of the work image (`width`
+// samples a row) to be brought into the nearest cache, two lines of each:
+// where the next output row will read, while this one computes. Hints only,
+// so the address is formed as a number and may be anywhere. A template on
+// the lane type like the rest, so that each kernel file has its own.
+template <class L>
+void PrefetchRows(const unsigned char* work, std::int64_t width, std::int64_t first) {
+  const auto at = reinterpret_cast<std::uintptr_t>(work) + std::uintptr_t(4 * first);
+  for (std::int64_t row = 0; row < 3; ++row) {
+    const std::uintptr_t line = at + std::uintptr_t(4 * row * width);
+    __builtin_prefetch(reinterpret_cast<const void*>(line), 0, 3);
+    __builtin_prefetch(reinterpret_cast<const void*>(line + 63), 0, 3);
+  }
+}
+
 enum class Counting { ByLargest, AsItGoes, Only };
 
 // Flattened: each of the three loops gets the whole arithmetic inlined, as
