@@ -20,6 +20,8 @@
 // The buffers are obtained zeroed once per batch and never cleared between
 // images: a short file leaves the unread part of the read area as the
 // previous image left it, and the scratch images' edges stay 0 throughout.
+// Within a batch the scratch images hold only the rows an image's sampling
+// may read (see LaterImages); the rest stay 0 too.
 
 #include <atomic>
 #include <cstdint>
@@ -149,7 +151,7 @@ class ProjectionJob : public ConversionParameters {
   std::optional<Refusal> Prepare(bool withNames = true);
 
   // Converts the file just read into the read area into outImage.
-  void TransformImage();
+  void TransformImage(LaterImages later = LaterImages::MayDiffer);
 
   // True when the buffers are the ones obtained for the current parameters;
   // the transform leaves anything else alone (a call outside a batch,
@@ -177,7 +179,7 @@ class ProjectionJob : public ConversionParameters {
   // TransformImage, handing each finished stretch of output rows to `output`
   // (if not null) as soon as it is final. False when the schedule's memory
   // could not be had (never after Prepare).
-  bool TransformStreaming(StreamedOutput* output);
+  bool TransformStreaming(StreamedOutput* output, LaterImages later);
 
   // Row buffers of the fast transform and its share of the process's
   // threads: made at the start of a batch and kept for later images and

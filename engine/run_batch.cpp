@@ -124,7 +124,7 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
     // in its place only once the sink has let go of it.
     imageSink->ReleaseSamples();
     const bool stored =
-        TransformStreaming(nullptr) &&
+        TransformStreaming(nullptr, LaterImages::ShareParameters) &&
         imageSink->Put(number, name, outSizeX, outSizeY,
                        std::span<const std::int16_t>(outImage, outBuffer.size()), failure);
     if (stored) return std::nullopt;
@@ -140,10 +140,10 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
   bool written = false;
   if (opened && output.IsRegularFile()) {
     StreamedOutput streamed(output, outImage, bytes);
-    const bool made = TransformStreaming(&streamed);
+    const bool made = TransformStreaming(&streamed, LaterImages::ShareParameters);
     written = made && streamed.Finish() && output.Close();
   } else {
-    const bool made = TransformStreaming(nullptr);
+    const bool made = TransformStreaming(nullptr, LaterImages::ShareParameters);
     written = made && opened && output.Write(outImage, bytes) && output.Close();
   }
   if (!opened) return SinkFailure{name, 0, {}, number};  // said without a reason

@@ -12,6 +12,18 @@ enum class TransformKernels {
   Avx512,   // the fast schedule with 8 double lanes
 };
 
+// What the transform may take for granted about the images that follow on the
+// same buffers. A batch's images all share its parameters, so every one runs
+// the same smoothing passes, which rewrite the scratch images before its
+// sampling reads them; and the buffers are obtained afresh for the next batch.
+// There an image need leave in the scratch images only what its own sampling
+// reads. A caller that may change the parameters between images gets them
+// whole, as the reference leaves them.
+enum class LaterImages {
+  MayDiffer,
+  ShareParameters,
+};
+
 // Whether this build and this processor can run `kernels`.
 bool KernelsAvailable(TransformKernels kernels);
 

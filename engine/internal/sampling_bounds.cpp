@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 #include "engine/sample_math.h"
 
@@ -31,6 +33,10 @@ struct Span {
   double low, high;
 };
 
+struct IndexSpan {
+  std::int64_t lowest, highest;
+};
+
 Span Widened(double first, double last) {
   return {std::min(first, last) - 1.0, std::max(first, last) + 1.0};
 }
@@ -39,34 +45,49 @@ bool WithinPositionLimit(Span span) {
   return span.low > -kPositionLimit && span.high < kPositionLimit;
 }
 
-}  // namespace
-
-bool NeighboursInside(const SamplingRow& row, std::int64_t columns, const WorkExtent& extent) {
-  if (columns <= 0) return true;
+// The lowest and highest neighbour index of the row, or none when its
+// positions are not finite or too large to bound this way.
+std::optional<IndexSpan> NeighbourIndices(const SamplingRow& row, std::int64_t columns) {
   const sample_arithmetic::RowGeometry& g = row.geometry;
   const double lastColumn = static_cast<double>(columns - 1);
   if (!(std::fabs(g.stepX) * lastColumn < kModerate && std::fabs(g.a) < kModerate &&
         std::fabs(g.b) < kModerate))
-    return false;  // also refuses NaN
+    return std::nullopt;  // also refuses NaN
 
   const std::int64_t end = columns - 1;
   const auto first = sample_arithmetic::SourcePosition<OneLane>(g, row.cosDx[0], row.sinDx[0]);
   const auto last = sample_arithmetic::SourcePosition<OneLane>(g, row.cosDx[end], row.sinDx[end]);
   if (!std::isfinite(first.xs) || !std::isfinite(first.ys) || !std::isfinite(last.xs) ||
       !std::isfinite(last.ys))
-    return false;
+    return std::nullopt;
   const Span x = Widened(first.xs, last.xs);
   const Span y = Widened(first.ys, last.ys);
-  if (!WithinPositionLimit(x) || !WithinPositionLimit(y)) return false;
+  if (!WithinPositionLimit(x) || !WithinPositionLimit(y)) return std::nullopt;
 
   // Truncation is monotonic, so the neighbours' indices run from that of
   // (x.low, y.low) to one row and one column past that of (x.high, y.high).
   const std::int64_t width = row.width;
-  const std::int64_t lowest = TruncToInt64(y.low) * width + TruncToInt64(x.low);
-  const std::int64_t highest = TruncToInt64(y.high) * width + TruncToInt64(x.high) + width + 1;
-  if (lowest <= -kIndexLimit || highest - width - 1 >= kIndexLimit) return false;
+  return IndexSpan{TruncToInt64(y.low) * width + TruncToInt64(x.low),
+                   TruncToInt64(y.high) * width + TruncToInt64(x.high) + width + 1};
+}
+
+}  // namespace
+
+bool NeighboursInside(const SamplingRow& row, std::int64_t columns, const WorkExtent& extent) {
+  if (columns <= 0) return true;
+  const std::optional<IndexSpan> span = NeighbourIndices(row, columns);
+  if (!span) return false;
+  const std::int64_t lowest = span->lowest;
+  const std::int64_t highest = span->highest;
+  if (lowest <= -kIndexLimit || highest - row.width - 1 >= kIndexLimit) return false;
   return extent.firstSampleByte + 4 * lowest >= 0 &&
          extent.firstSampleByte + 4 * highest + 4 <= extent.bufferBytes;
+}
+
+std::int64_t HighestNeighbour(const SamplingRow& row, std::int64_t columns) {
+  if (columns <= 0) return std::numeric_limits<std::int64_t>::min();
+  const std::optional<IndexSpan> span = NeighbourIndices(row, columns);
+  return span ? span->highest : std::numeric_limits<std::int64_t>::max();
 }
 
 }  // namespace projconv

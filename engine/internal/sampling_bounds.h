@@ -19,4 +19,10 @@ struct WorkExtent {
 // speed: the row is then sampled with checked reads.
 bool NeighboursInside(const SamplingRow& row, std::int64_t columns, const WorkExtent& extent);
 
+// At least the highest index (from the work image's first sample) of any
+// neighbour that output columns 0 .. columns - 1 of `row` read: the largest
+// 64-bit value where the row's positions are too large or not finite to be
+// bounded, the smallest where it reads nothing.
+std::int64_t HighestNeighbour(const SamplingRow& row, std::int64_t columns);
+
 }  // namespace projconv
