@@ -130,20 +130,20 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
     if (stored) return std::nullopt;
     return failure;
   }
-  // The output is created before the image is made, so that finished rows
-  // can go to it while the rest is being made. Nothing can tell: the input
-  // is read and closed already, and if the output cannot be created, the
-  // image is made all the same before the batch ends.
+  // The output is created as the first rows of the image are finished, by
+  // the thread that finished them, while the others go on converting; then
+  // finished rows go to it while the rest is being made. Nothing can tell:
+  // the input is read and closed already, and if the output cannot be
+  // created, the image is made all the same before the batch ends.
   PosixFile output;
-  const bool opened = output.OpenForWriting(name);
   const std::size_t bytes = outBuffer.bytes();
+  StreamedOutput streamed(output, name, outImage, bytes);
+  const bool made = TransformStreaming(&streamed, LaterImages::ShareParameters);
+  const bool opened = streamed.Open();
   bool written = false;
-  if (opened && output.IsRegularFile()) {
-    StreamedOutput streamed(output, outImage, bytes);
-    const bool made = TransformStreaming(&streamed, LaterImages::ShareParameters);
+  if (streamed.Streams()) {
     written = made && streamed.Finish() && output.Close();
   } else {
-    const bool made = TransformStreaming(nullptr, LaterImages::ShareParameters);
     written = made && opened && output.Write(outImage, bytes) && output.Close();
   }
   if (!opened) return SinkFailure{name, 0, {}, number};  // said without a reason

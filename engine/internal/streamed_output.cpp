@@ -4,40 +4,49 @@
 
 namespace projconv {
 
-StreamedOutput::StreamedOutput(PosixFile& file, const void* image, std::size_t bytes)
-    : file_(file), image_(static_cast<const unsigned char*>(image)), bytes_(bytes) {}
+StreamedOutput::StreamedOutput(PosixFile& file, const std::string& name, const void* image,
+                               std::size_t bytes)
+    : file_(file), name_(name), image_(static_cast<const unsigned char*>(image)), bytes_(bytes) {}
 
 void StreamedOutput::Put(std::size_t offset, std::size_t length) {
   std::unique_lock lock(mutex_);
-  if (writing_ && waitingCount_ < kMostWaiting) {
+  // Rare: many pieces are left already. This one waits for the writer.
+  writerDone_.wait(lock, [this] { return !writing_ || waitingCount_ < kMostWaiting; });
+  if (writing_) {
     waiting_[waitingCount_++] = {offset, length};
     return;
   }
+  writing_ = true;
   Piece pieces[kMostWaiting + 1];
   pieces[0] = {offset, length};
   std::size_t count = 1;
-  if (writing_) {
-    // Enough left waiting already: this one goes out alongside.
-    lock.unlock();
-    int error = 0;
-    const std::size_t written = Write(pieces, count, error);
-    lock.lock();
-    Record(written, error);
-    return;
-  }
-  writing_ = true;
   for (;;) {
     lock.unlock();
+    OpenOnce();
     int error = 0;
-    const std::size_t written = Write(pieces, count, error);
+    const std::size_t written = regular_ ? Write(pieces, count, error) : 0;
     lock.lock();
-    Record(written, error);
+    if (error != 0 && error_ == 0) error_ = error;
+    put_ += written;
     if (waitingCount_ == 0) break;
     count = waitingCount_;
     std::copy_n(waiting_.begin(), count, pieces);
     waitingCount_ = 0;
   }
   writing_ = false;
+  writerDone_.notify_all();
+}
+
+void StreamedOutput::OpenOnce() {
+  if (openTried_) return;
+  openTried_ = true;
+  opened_ = file_.OpenForWriting(name_);
+  regular_ = opened_ && file_.IsRegularFile();
+}
+
+bool StreamedOutput::Open() {
+  OpenOnce();
+  return opened_;
 }
 
 std::size_t StreamedOutput::Write(Piece* pieces, std::size_t count, int& error) const {
@@ -53,11 +62,6 @@ std::size_t StreamedOutput::Write(Piece* pieces, std::size_t count, int& error) 
     written += joined.length;
   }
   return written;
-}
-
-void StreamedOutput::Record(std::size_t written, int error) {
-  if (error != 0 && error_ == 0) error_ = error;
-  put_ += written;
 }
 
 bool StreamedOutput::Finish() {

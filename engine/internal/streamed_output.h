@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string>
 
 #include "engine/posix_file.h"
 
@@ -11,25 +13,37 @@ namespace projconv {
 // The output image written to its file piece by piece while the transform is
 // still making the rest: each finished stretch of rows goes to its place in
 // the file soon after, so writing overlaps converting. The file ends as one
-// write of the whole image leaves it. Only for regular files, which can be
-// written at any offset.
+// write of the whole image leaves it.
 //
 // One thread writes at a time. Writes to one file wait for each other in the
 // kernel anyway, and a thread waiting there would sit idle instead of
 // converting; so a thread that finishes a piece while another writes leaves
 // it to that one, which writes it, joined to its neighbours, before it goes
-// back to converting.
+// back to converting. The first to write also creates (or truncates) the
+// file, which can take as long as converting a tenth of the image, while the
+// others go on.
+//
+// Pieces go to the file only when it is a regular file, which can be written
+// at any offset; anything else (a FIFO, a device) gets the whole image from
+// the caller, after the transform.
 class StreamedOutput {
  public:
-  StreamedOutput(PosixFile& file, const void* image, std::size_t bytes);
+  // `file` is opened for writing at `name` by the first piece, or by Open.
+  StreamedOutput(PosixFile& file, const std::string& name, const void* image, std::size_t bytes);
 
   // Has image bytes offset .. offset + length - 1, which must be final,
   // written before the last Put of the image returns. Any thread may call it.
   void Put(std::size_t offset, std::size_t length);
 
+  // After the transform: opens the file if no piece did; whether it opened.
+  // The file's error() tells why not.
+  bool Open();
+  // Whether the pieces went to the file: it opened as a regular file.
+  bool Streams() const { return regular_; }
+
   // Writes whatever was not put (the whole image when the transform took a
   // path that puts nothing). False, with the file's error() set, if any
-  // write failed.
+  // write failed. Only where Streams().
   bool Finish();
 
  private:
@@ -38,15 +52,23 @@ class StreamedOutput {
   };
   static constexpr std::size_t kMostWaiting = 64;
 
+  // Only the writing thread, or the caller once the transform is done,
+  // touches the file.
+  void OpenOnce();
   // Writes the pieces, joining neighbours; the bytes written and the errno
   // of the first failure, if any.
   std::size_t Write(Piece* pieces, std::size_t count, int& error) const;
-  void Record(std::size_t written, int error);  // with mutex_ held
 
   PosixFile& file_;
+  const std::string& name_;
   const unsigned char* image_;
   std::size_t bytes_;
+  bool openTried_ = false;
+  bool opened_ = false;
+  bool regular_ = false;
+
   std::mutex mutex_;
+  std::condition_variable writerDone_;
   bool writing_ = false;                       // a thread is writing
   std::array<Piece, kMostWaiting> waiting_{};  // left to that thread
   std::size_t waitingCount_ = 0;

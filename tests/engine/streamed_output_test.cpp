@@ -1,6 +1,7 @@
 // Pieces of an output put from several threads at once, in any order, must
 // leave the file exactly as one write of the whole image does, however many
-// of them one writing thread takes over from the others.
+// of them one writing thread takes over from the others, the first of them
+// while it creates the file.
 
 #include "engine/internal/streamed_output.h"
 
@@ -27,8 +28,8 @@ TEST(StreamedOutput, PiecesFromManyThreadsMakeTheWholeFile) {
   for (auto& byte : image) byte = std::uint8_t(random());
   for (int threads : {1, 4}) {
     PosixFile file;
-    ASSERT_TRUE(file.OpenForWriting(folder.PathOf("out")));
-    StreamedOutput output(file, image.data(), image.size());
+    const std::string path = folder.PathOf("out");
+    StreamedOutput output(file, path, image.data(), image.size());
     std::vector<std::size_t> order(kPieces);
     for (std::size_t k = 0; k < kPieces; ++k) order[k] = k;
     std::shuffle(order.begin(), order.end(), random);
@@ -40,6 +41,7 @@ TEST(StreamedOutput, PiecesFromManyThreadsMakeTheWholeFile) {
       });
     }
     for (std::thread& putter : putters) putter.join();
+    EXPECT_TRUE(output.Open() && output.Streams());
     EXPECT_TRUE(output.Finish());
     EXPECT_TRUE(file.Close());
     EXPECT_TRUE(folder.ReadFile("out") == image) << threads << " threads";
