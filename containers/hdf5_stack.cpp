@@ -8,6 +8,10 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <string>
+#include <type_traits>
+
+#include "engine/named_parameters.h"
 
 namespace projconv {
 
@@ -53,30 +57,16 @@ void TextAttribute(hid_t on, const char* name, const std::string& text) {
 
 void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::string& version) {
   TextAttribute(on, "program_version", version);
-  TextAttribute(on, "in_folder", p.inFolder);
-  TextAttribute(on, "in_format", p.inFormat);
-  TextAttribute(on, "out_folder", p.outFolder);
-  TextAttribute(on, "out_format", p.outFormat);
-  const std::pair<const char*, std::int32_t> integers[] = {
-      {"start_number", p.startNumber},
-      {"header_len", p.headerLen},
-      {"sample_type", ChoiceNumber(p.sampleType)},
-      {"byte_order", ChoiceNumber(p.byteOrder)},
-      {"signedness", ChoiceNumber(p.signedness)},
-      {"in_size_x", p.inSizeX},
-      {"in_size_y", p.inSizeY},
-      {"out_size_x", p.outSizeX},
-      {"out_size_y", p.outSizeY},
-      {"crop_left", p.cropLeft},
-      {"crop_top", p.cropTop},
-      {"crop_right", p.cropRight},
-      {"crop_bottom", p.cropBottom},
-      {"rot_centre_x", p.rotCentreX},
-      {"rot_centre_y", p.rotCentreY},
-  };
-  for (const auto& [name, value] : integers) Attribute(on, name, H5T_NATIVE_INT32, value);
-  Attribute(on, "angle", H5T_NATIVE_FLOAT, p.angle);
-  Attribute(on, "scale", H5T_NATIVE_FLOAT, p.scale);
+  ForEachNamedValue(p, [on](const char* name, const auto& value) {
+    using T = std::remove_cvref_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, std::string>) {
+      TextAttribute(on, name, value);
+    } else if constexpr (std::is_same_v<T, float>) {
+      Attribute(on, name, H5T_NATIVE_FLOAT, value);
+    } else {
+      Attribute(on, name, H5T_NATIVE_INT32, value);
+    }
+  });
 }
 
 // Room in the file for one more image, and some for the metadata that grows

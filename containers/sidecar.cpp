@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 #include "engine/name_pattern.h"
+#include "engine/named_parameters.h"
 
 namespace projconv {
 
@@ -18,30 +20,16 @@ using nlohmann::ordered_json;
 // the three choices kept as numbers, as the settings file keeps them, so that
 // one reader serves both.
 ordered_json ParametersJson(const ConversionParameters& p) {
-  return {
-      {"in_folder", p.inFolder},
-      {"in_format", p.inFormat},
-      {"out_folder", p.outFolder},
-      {"out_format", p.outFormat},
-      {"start_number", p.startNumber},
-      {"header_len", p.headerLen},
-      {"sample_type", ChoiceNumber(p.sampleType)},
-      {"byte_order", ChoiceNumber(p.byteOrder)},
-      {"signedness", ChoiceNumber(p.signedness)},
-      {"in_size_x", p.inSizeX},
-      {"in_size_y", p.inSizeY},
-      {"out_size_x", p.outSizeX},
-      {"out_size_y", p.outSizeY},
-      {"crop_left", p.cropLeft},
-      {"crop_top", p.cropTop},
-      {"crop_right", p.cropRight},
-      {"crop_bottom", p.cropBottom},
-      {"rot_centre_x", p.rotCentreX},
-      {"rot_centre_y", p.rotCentreY},
-      // Widened exactly: a reader that narrows to float32 gets the bits back.
-      {"angle", static_cast<double>(p.angle)},
-      {"scale", static_cast<double>(p.scale)},
-  };
+  ordered_json json = ordered_json::object();
+  ForEachNamedValue(p, [&json](const char* name, const auto& value) {
+    using T = std::remove_cvref_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, float>) {
+      json[name] = static_cast<double>(value);  // exactly: narrowed to float32, the bits come back
+    } else {
+      json[name] = value;
+    }
+  });
+  return json;
 }
 
 std::string RecordJson(const BatchRecord& r) {

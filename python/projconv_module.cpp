@@ -26,6 +26,7 @@
 
 #include "engine/batch_reporter.h"
 #include "engine/conversion_parameters.h"
+#include "engine/named_parameters.h"
 #include "engine/projection_job.h"
 #include "engine/refusal.h"
 #include "engine/single_image.h"
@@ -185,58 +186,16 @@ py::array_t<std::int16_t> PyConvertArray(py::array array, Pair outSize, Window c
   return ConvertBytes(p, view, threads);
 }
 
-// The parameters under the names the HDF5 output and the sidecar give them.
-struct NamedParameter {
-  const char* name;
-  std::variant<std::string ConversionParameters::*, std::int32_t ConversionParameters::*,
-               float ConversionParameters::*, SampleType ConversionParameters::*,
-               ByteOrder ConversionParameters::*, Signedness ConversionParameters::*>
-      member;
-};
-
-using S = ConversionParameters;
-const NamedParameter kParameters[] = {
-    {"in_folder", &S::inFolder},
-    {"in_format", &S::inFormat},
-    {"out_folder", &S::outFolder},
-    {"out_format", &S::outFormat},
-    {"start_number", &S::startNumber},
-    {"header_len", &S::headerLen},
-    {"sample_type", &S::sampleType},
-    {"byte_order", &S::byteOrder},
-    {"signedness", &S::signedness},
-    {"in_size_x", &S::inSizeX},
-    {"in_size_y", &S::inSizeY},
-    {"out_size_x", &S::outSizeX},
-    {"out_size_y", &S::outSizeY},
-    {"crop_left", &S::cropLeft},
-    {"crop_top", &S::cropTop},
-    {"crop_right", &S::cropRight},
-    {"crop_bottom", &S::cropBottom},
-    {"rot_centre_x", &S::rotCentreX},
-    {"rot_centre_y", &S::rotCentreY},
-    {"angle", &S::angle},
-    {"scale", &S::scale},
-};
-
 py::dict ParametersDict(const ConversionParameters& p) {
   py::dict out;
-  for (const NamedParameter& parameter : kParameters) {
-    std::visit(
-        [&](auto member) {
-          using T = std::remove_cvref_t<decltype(p.*member)>;
-          if constexpr (std::is_same_v<T, std::string>) {
-            out[parameter.name] = p.*member;
-          } else if constexpr (std::is_same_v<T, float>) {
-            out[parameter.name] = static_cast<double>(p.*member);  // exactly
-          } else if constexpr (std::is_enum_v<T>) {
-            out[parameter.name] = ChoiceNumber(p.*member);
-          } else {
-            out[parameter.name] = p.*member;
-          }
-        },
-        parameter.member);
-  }
+  ForEachNamedValue(p, [&out](const char* name, const auto& value) {
+    using T = std::remove_cvref_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, float>) {
+      out[name] = static_cast<double>(value);  // exactly
+    } else {
+      out[name] = value;
+    }
+  });
   return out;
 }
 
@@ -250,7 +209,7 @@ Choice ChoiceValue(py::handle value, const char* zero, const char* one) {
 }
 
 void Override(ConversionParameters& p, const std::string& name, py::handle value) {
-  for (const NamedParameter& parameter : kParameters) {
+  for (const NamedParameter& parameter : kNamedParameters) {
     if (name != parameter.name) continue;
     std::visit(
         [&](auto member) {
