@@ -32,6 +32,7 @@ void StreamedOutput::Put(std::size_t offset, std::size_t length) {
     count = waitingCount_;
     std::copy_n(waiting_.begin(), count, pieces);
     waitingCount_ = 0;
+    writerDone_.notify_all();  // room again for any piece waiting for it
   }
   writing_ = false;
   writerDone_.notify_all();
