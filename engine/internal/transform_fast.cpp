@@ -503,11 +503,13 @@ bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedO
     const double stepX = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
     const double stepY = double(std::int64_t{job.cropBottom} - job.cropTop) / double(job.outSizeY);
     const bool sampled = job.outSizeX > 0 && job.outSizeY > 0;
+    const bool vertical = stepY >= 2.0, horizontal = stepX >= 2.0;
     if (sampled) run.PrepareSampling(std::cos(theta), std::sin(theta), stepX, stepY);
+    // Only the passes write the scratch images, so only they need the bound.
     std::int64_t readTo = std::numeric_limits<std::int64_t>::max();
-    if (later == LaterImages::ShareParameters)
+    if (later == LaterImages::ShareParameters && (vertical || horizontal))
       readTo = sampled ? run.HighestRead() : std::numeric_limits<std::int64_t>::min();
-    run.Smooth(stepY >= 2.0, stepX >= 2.0, readTo);
+    run.Smooth(vertical, horizontal, readTo);
     if (sampled) run.Sample();
   }
   job.lastImageWrapped = 0;
