@@ -24,13 +24,21 @@ bool PosixFile::OpenForReading(const std::string& path) {
   return fd_ >= 0;
 }
 
-bool PosixFile::OpenForWriting(const std::string& path) {
+bool PosixFile::OpenForWriting(const std::string& path, std::uint64_t keepAtMost) {
   Close();
   // Without waiting for the same reason: a FIFO nobody reads fails at once.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   error_ = fd_ < 0 ? errno : 0;
-  if (fd_ >= 0) Block();
-  return fd_ >= 0;
+  if (fd_ < 0) return false;
+  Block();
+  const long long size = RegularSize();
+  if (size >= 0 && std::uint64_t(size) > keepAtMost && ::ftruncate(fd_, off_t(keepAtMost)) != 0) {
+    error_ = errno;
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  return true;
 }
 
 long long PosixFile::Read(void* into, std::size_t count) {

@@ -17,8 +17,10 @@ class PosixFile {
 
   // Opens an existing file for reading. False (with error()) when it cannot.
   bool OpenForReading(const std::string& path);
-  // Creates the file, or truncates it to length 0, for writing.
-  bool OpenForWriting(const std::string& path);
+  // Creates the file, or opens it to be written over in place, cutting a
+  // regular file longer than `keepAtMost` bytes down to that length (other
+  // kinds of file are left as they are).
+  bool OpenForWriting(const std::string& path, std::uint64_t keepAtMost);
 
   // Reads up to `count` bytes, stopping early only at the end of the file.
   // Returns the bytes delivered, or -1 on an error.

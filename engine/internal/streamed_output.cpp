@@ -6,7 +6,11 @@ namespace projconv {
 
 StreamedOutput::StreamedOutput(PosixFile& file, const std::string& name, const void* image,
                                std::size_t bytes)
-    : file_(file), name_(name), image_(static_cast<const unsigned char*>(image)), bytes_(bytes) {}
+    : file_(file),
+      name_(name),
+      image_(static_cast<const unsigned char*>(image)),
+      bytes_(bytes),
+      body_(bytes > 0 ? bytes - 1 : 0) {}
 
 void StreamedOutput::Put(std::size_t offset, std::size_t length) {
   std::unique_lock lock(mutex_);
@@ -41,7 +45,7 @@ void StreamedOutput::Put(std::size_t offset, std::size_t length) {
 void StreamedOutput::OpenOnce() {
   if (openTried_) return;
   openTried_ = true;
-  opened_ = file_.OpenForWriting(name_);
+  opened_ = file_.OpenForWriting(name_, body_);
   regular_ = opened_ && file_.IsRegularFile();
 }
 
@@ -58,9 +62,11 @@ std::size_t StreamedOutput::Write(Piece* pieces, std::size_t count, int& error) 
     Piece joined = pieces[k++];
     while (k < count && pieces[k].offset == joined.offset + joined.length)
       joined.length += pieces[k++].length;
-    const int failed = file_.WriteAt(image_ + joined.offset, joined.length, joined.offset);
-    if (failed != 0 && error == 0) error = failed;
     written += joined.length;
+    if (joined.offset >= body_) continue;  // only the last byte, which waits
+    const std::size_t length = std::min(joined.offset + joined.length, body_) - joined.offset;
+    const int failed = file_.WriteAt(image_ + joined.offset, length, joined.offset);
+    if (failed != 0 && error == 0) error = failed;
   }
   return written;
 }
@@ -68,7 +74,8 @@ std::size_t StreamedOutput::Write(Piece* pieces, std::size_t count, int& error) 
 bool StreamedOutput::Finish() {
   // Pieces cover the image exactly once, so a count short of the whole means
   // none went out; writing the whole again would only repeat the same bytes.
-  if (error_ == 0 && put_ != bytes_) error_ = file_.WriteAt(image_, bytes_, 0);
+  if (error_ == 0 && put_ != bytes_) error_ = file_.WriteAt(image_, body_, 0);
+  if (error_ == 0 && bytes_ > body_) error_ = file_.WriteAt(image_ + body_, 1, body_);
   if (error_ != 0) file_.NoteError(error_);
   return error_ == 0;
 }

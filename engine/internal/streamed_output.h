@@ -19,9 +19,16 @@ namespace projconv {
 // kernel anyway, and a thread waiting there would sit idle instead of
 // converting; so a thread that finishes a piece while another writes leaves
 // it to that one, which writes it, joined to its neighbours, before it goes
-// back to converting. The first to write also creates (or truncates) the
-// file, which can take as long as converting a tenth of the image, while the
+// back to converting. The first to write also opens the file, while the
 // others go on.
+//
+// An existing output is written over in place rather than truncated first:
+// freeing all its pages and obtaining them again took longer than writing
+// them. So that the file's length still tells whether it is whole (a resumed
+// run keeps any output of full length), it is first cut to one byte short
+// of the image, if longer, and that last byte is written after everything
+// else: the file never has its full length while it holds anything but the
+// whole image.
 //
 // Pieces go to the file only when it is a regular file, which can be written
 // at any offset; anything else (a FIFO, a device) gets the whole image from
@@ -42,8 +49,8 @@ class StreamedOutput {
   bool Streams() const { return regular_; }
 
   // Writes whatever was not put (the whole image when the transform took a
-  // path that puts nothing). False, with the file's error() set, if any
-  // write failed. Only where Streams().
+  // path that puts nothing), and then the last byte. False, with the file's
+  // error() set, if any write failed. Only where Streams().
   bool Finish();
 
  private:
@@ -63,6 +70,7 @@ class StreamedOutput {
   const std::string& name_;
   const unsigned char* image_;
   std::size_t bytes_;
+  std::size_t body_;  // all but the last byte, which Finish writes
   bool openTried_ = false;
   bool opened_ = false;
   bool regular_ = false;

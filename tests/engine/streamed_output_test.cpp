@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <thread>
 #include <vector>
@@ -45,6 +46,32 @@ TEST(StreamedOutput, PiecesFromManyThreadsMakeTheWholeFile) {
     EXPECT_TRUE(output.Finish());
     EXPECT_TRUE(file.Close());
     EXPECT_TRUE(folder.ReadFile("out") == image) << threads << " threads";
+  }
+}
+
+// An earlier output is written over in place, so the file must reach the
+// image's full length only with its last byte: a run stopped before then
+// leaves a file that a resumed run does not take for whole.
+TEST(StreamedOutput, WritesOverAnEarlierFileAndIsWholeOnlyWhenFinished) {
+  TempFolder folder;
+  constexpr std::size_t kPiece = 1000, kPieces = 5;
+  Bytes image(kPiece * kPieces);
+  for (std::size_t k = 0; k < image.size(); ++k) image[k] = std::uint8_t(k % 251);
+  const std::size_t kNoFile = ~std::size_t{0};
+  for (std::size_t earlier : {kNoFile, std::size_t{0}, image.size() / 2, image.size() - 1,
+                              image.size(), 3 * image.size()}) {
+    const std::string path = folder.PathOf("out");
+    std::remove(path.c_str());
+    if (earlier != kNoFile) folder.WriteFile("out", Bytes(earlier, 0xAA));
+    PosixFile file;
+    StreamedOutput output(file, path, image.data(), image.size());
+    for (std::size_t k : {kPieces - 1, std::size_t{0}, std::size_t{3}, std::size_t{1}}) {
+      output.Put(k * kPiece, kPiece);
+      EXPECT_LT(file.RegularSize(), static_cast<long long>(image.size())) << earlier;
+    }
+    EXPECT_TRUE(output.Finish());  // piece 2 was never put: written here
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(folder.ReadFile("out") == image) << "earlier file of " << earlier << " bytes";
   }
 }
 
