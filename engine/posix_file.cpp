@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace projconv {
@@ -72,6 +74,27 @@ long long PosixFile::ReadAt(void* into, std::size_t count, std::uint64_t offset)
   return static_cast<long long>(done);
 }
 
+long long PosixFile::ReadPiecesAt(iovec* pieces, int count, std::uint64_t offset) const {
+  std::size_t done = 0;
+  int first = 0;
+  while (first < count) {
+    const ssize_t got =
+        ::preadv(fd_, pieces + first, std::min(count - first, IOV_MAX), off_t(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -static_cast<long long>(errno);
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+    // Past the pieces filled, and into the one filled in part.
+    auto left = static_cast<std::size_t>(got);
+    for (; first < count && left >= pieces[first].iov_len; ++first) left -= pieces[first].iov_len;
+    if (left > 0) {
+      pieces[first].iov_base = static_cast<unsigned char*>(pieces[first].iov_base) + left;
+      pieces[first].iov_len -= left;
+    }
+  }
+  return static_cast<long long>(done);
+}
+
 int PosixFile::WriteAt(const void* from, std::size_t count, std::uint64_t offset) const {
   const auto* at = static_cast<const unsigned char*>(from);
   std::size_t done = 0;
@@ -92,6 +115,12 @@ void PosixFile::Block() const {
 
 bool PosixFile::IsRegularFile() const {
   return RegularSize() >= 0;
+}
+
+bool PosixFile::SameFileAs(const std::string& path) const {
+  struct stat open, named;
+  return fd_ >= 0 && ::fstat(fd_, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 long long PosixFile::RegularSize() const {

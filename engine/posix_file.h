@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/uio.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,12 +32,18 @@ class PosixFile {
   // position and error() alone: the bytes delivered, or -errno. Several
   // threads may call it at once.
   long long ReadAt(void* into, std::size_t count, std::uint64_t offset) const;
+  // Reads consecutive bytes from `offset` into the pieces in turn, as ReadAt
+  // does: the bytes delivered, or -errno. Consumes `pieces` (each is moved
+  // past what it received). Several threads may call it at once.
+  long long ReadPiecesAt(iovec* pieces, int count, std::uint64_t offset) const;
   // Writes all `count` bytes at `offset`, leaving the file position and
   // error() alone: 0, or the errno of the failure. Several threads may call
   // it at once.
   int WriteAt(const void* from, std::size_t count, std::uint64_t offset) const;
   // Whether the open file is a regular file, which ReadAt and WriteAt can use.
   bool IsRegularFile() const;
+  // Whether `path` names the open file itself (through any link).
+  bool SameFileAs(const std::string& path) const;
   // The length of the open regular file; -1 for anything else.
   long long RegularSize() const;
   void NoteError(int error) { error_ = error; }

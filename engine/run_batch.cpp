@@ -136,19 +136,8 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
   // the input is read and closed already, and if the output cannot be
   // created, the image is made all the same before the batch ends.
   PosixFile output;
-  const std::size_t bytes = outBuffer.bytes();
-  StreamedOutput streamed(output, name, outImage, bytes);
-  const bool made = TransformStreaming(&streamed, LaterImages::ShareParameters);
-  const bool opened = streamed.Open();
-  bool written = false;
-  if (streamed.Streams()) {
-    written = made && streamed.Finish() && output.Close();
-  } else {
-    written = made && opened && output.Write(outImage, bytes) && output.Close();
-  }
-  if (!opened) return SinkFailure{name, 0, {}, number};  // said without a reason
-  if (!written) return SinkFailure{name, output.error(), {}, number};
-  return std::nullopt;
+  StreamedOutput streamed(output, name, outImage, outBuffer.bytes());
+  return streamed.Complete(TransformStreaming(&streamed, LaterImages::ShareParameters), number);
 }
 
 }  // namespace projconv

@@ -8,7 +8,9 @@
 
 #include "engine/internal/batch_messages.h"
 #include "engine/internal/parallel_read.h"
+#include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
+#include "engine/internal/window_copy.h"
 #include "engine/posix_file.h"
 #include "engine/sample_math.h"
 
@@ -59,6 +61,7 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
   if (FastTransform* const fast = job.Schedule()) {
     readers_ = &fast->pool();
     readWorkers_ = fast->workers();
+    copiesWindows_ = CopiesWindowsFromFiles(job);
   }
   if (job.span.followSeconds >= 0) follower_.emplace(job.inFolder, job.span.followSeconds);
 }
@@ -120,6 +123,14 @@ bool SequenceLoop::Convert(const FileDone& file) {
     if (job_.dialog != nullptr) job_.dialog->ReportFileDone(kept);
     return true;
   }
+  if (copiesWindows_ && input.RegularSize() >= static_cast<long long>(readBytes_) &&
+      !input.SameFileAs(file.outputName)) {
+    return CopyWindow(file, input);
+  }
+  if (windowOnlyInOutput_) {
+    RestoreWindowInReadArea(job_);
+    windowOnlyInOutput_ = false;
+  }
   const long long got = ReadInPieces(input, readArea_, readBytes_, readers_, readWorkers_);
   if (got <= 0) {
     // The file is closed after the message, as it goes out of scope.
@@ -127,8 +138,7 @@ bool SequenceLoop::Convert(const FileDone& file) {
           WithReason("can not be read", got < 0 ? input.error() : 0));
     return false;
   }
-  input.Close();
-  HintNextInput(JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))), readBytes_);
+  InputRead(input);
 
   if (std::optional<SinkFailure> failure = job_.PutOutput(result_.filesWritten, file.outputName)) {
     // The sink settles what it still holds; a failure of an earlier image
@@ -144,6 +154,36 @@ bool SequenceLoop::Convert(const FileDone& file) {
   }
   Done(file);
   return true;
+}
+
+// The output is opened as the first rows arrive, before the input is read
+// whole: nothing can tell, as the output is another file, and if it cannot
+// be created, the input is read all the same before the batch ends.
+bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
+  PosixFile output;
+  StreamedOutput streamed(output, file.outputName, job_.outImage, outBytes_);
+  const int failed = CopyWindowFromFile(job_, input, *readers_, readWorkers_, streamed);
+  windowOnlyInOutput_ = true;
+  if (failed != 0) {
+    // A file shortened while it is read has changed under the batch: better
+    // said than converted from the samples the previous image left.
+    EndAt(BatchEnd::InputNotRead, file.inputName,
+          WithReason("can not be read", failed == kCutShort ? 0 : failed));
+    return false;
+  }
+  InputRead(input);
+  job_.lastImageWrapped = 0;  // copied 16-bit samples never wrap
+  if (std::optional<SinkFailure> failure = streamed.Complete(true, result_.filesWritten)) {
+    EndAtOutput(*failure);
+    return false;
+  }
+  Done(file);
+  return true;
+}
+
+void SequenceLoop::InputRead(PosixFile& input) {
+  input.Close();
+  HintNextInput(JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))), readBytes_);
 }
 
 void SequenceLoop::Done(const FileDone& file) {

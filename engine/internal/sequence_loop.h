@@ -17,6 +17,7 @@
 
 namespace projconv {
 
+class PosixFile;
 class WorkerPool;
 
 class SequenceLoop {
@@ -34,6 +35,11 @@ class SequenceLoop {
   bool EndsBefore(const FileDone& file);
   // Reads, converts and puts one file; false when the batch ended at it.
   bool Convert(const FileDone& file);
+  // Reads the window of `input` straight into the output image and puts it
+  // in the file, for a batch that copies (see window_copy.h).
+  bool CopyWindow(const FileDone& file, PosixFile& input);
+  // Closes the input read last and lets the kernel start on the next one.
+  void InputRead(PosixFile& input);
   // Counts a file done and tells whoever watches.
   void Done(const FileDone& file);
 
@@ -57,6 +63,10 @@ class SequenceLoop {
   std::int64_t inNumber_, outNumber_;
   std::optional<InputFollower> follower_;
   bool keeping_;
+  bool copiesWindows_ = false;
+  // The last image was read by CopyWindow, so the read area's window is not
+  // what a read into it would have left.
+  bool windowOnlyInOutput_ = false;
   // What the image counted last added to samplesWrapped: a sink that tells
   // of a failure one image late takes that image off the counts again.
   std::int64_t countedWrapped_ = 0;

@@ -54,6 +54,19 @@ bool StreamedOutput::Open() {
   return opened_;
 }
 
+std::optional<SinkFailure> StreamedOutput::Complete(bool made, std::int64_t image) {
+  const bool opened = Open();
+  bool written = false;
+  if (Streams()) {
+    written = made && Finish() && file_.Close();
+  } else {
+    written = made && opened && file_.Write(image_, bytes_) && file_.Close();
+  }
+  if (!opened) return SinkFailure{name_, 0, {}, image};  // said without a reason
+  if (!written) return SinkFailure{name_, file_.error(), {}, image};
+  return std::nullopt;
+}
+
 std::size_t StreamedOutput::Write(Piece* pieces, std::size_t count, int& error) const {
   std::sort(pieces, pieces + count,
             [](const Piece& a, const Piece& b) { return a.offset < b.offset; });

@@ -4,8 +4,10 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "engine/image_sink.h"
 #include "engine/posix_file.h"
 
 namespace projconv {
@@ -47,6 +49,11 @@ class StreamedOutput {
   bool Open();
   // Whether the pieces went to the file: it opened as a regular file.
   bool Streams() const { return regular_; }
+
+  // After the image is made (or failed to be, `made` false): writes what is
+  // left, to a file that is not regular the whole image, and closes the
+  // file. What went wrong, if anything, for output number `image`.
+  std::optional<SinkFailure> Complete(bool made, std::int64_t image);
 
   // Writes whatever was not put (the whole image when the transform took a
   // path that puts nothing), and then the last byte. False, with the file's

@@ -37,6 +37,7 @@
 #include <limits>
 #include <new>
 
+#include "engine/internal/int16_decoding.h"
 #include "engine/internal/sample_view.h"
 #include "engine/internal/sampling_bounds.h"
 #include "engine/internal/streamed_output.h"
@@ -86,16 +87,6 @@ std::int64_t NextRowStep(double down, double across, std::int64_t width) {
 
 std::int64_t FloorDiv4(std::int64_t v) {
   return v >= 0 ? v / 4 : -((3 - v) / 4);
-}
-
-void DecodeSamples(unsigned char* at, std::int64_t count, bool swap, bool halve) {
-  for (std::int64_t k = 0; k < count; ++k) {
-    std::uint16_t v;
-    std::memcpy(&v, at + 2 * k, sizeof v);
-    if (swap) v = static_cast<std::uint16_t>((v << 8) | (v >> 8));
-    if (halve) v = static_cast<std::uint16_t>(v >> 1);
-    std::memcpy(at + 2 * k, &v, sizeof v);
-  }
 }
 
 void StoreSample16(unsigned char* to, std::uint16_t sample) {
@@ -227,7 +218,7 @@ void ImageRun::Decode() {
   const bool halve = job_.signedness == Signedness::Unsigned;
   if (!swap && !halve) return;  // the samples already read as they are
   ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
-    DecodeSamples(input_ + 2 * begin * width_, (end - begin) * width_, swap, halve);
+    DecodeInt16Samples(input_ + 2 * begin * width_, (end - begin) * width_, swap, halve);
   });
 }
 

@@ -211,8 +211,9 @@ TEST_F(BatchTest, StopRequestedDuringAnImageEndsAfterItsOutput) {
   EXPECT_TRUE(reporter.messages.empty());
   EXPECT_EQ(reporter.progress, std::vector<std::int32_t>{0});
   EXPECT_EQ(folder.List("out"), std::vector<std::string>{"prj000.raw"});
-  // The next file was never read: the read area still holds the first image.
-  EXPECT_EQ(Output(job.intReadArea, job.intReadArea + 12), AsOutput(first));
+  // The next file was never read: the output image, where this batch reads
+  // its window, still holds the first image.
+  EXPECT_EQ(Output(job.outImage, job.outImage + 12), AsOutput(first));
 }
 
 TEST_F(BatchTest, StopRequestedBeforeStartOpensNothing) {

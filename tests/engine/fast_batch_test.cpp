@@ -93,6 +93,39 @@ TEST_F(FastBatchTest, SequenceWithShortFileMatchesReference) {
   EXPECT_EQ(actual.outBuffer, expected.outBuffer);
 }
 
+TEST_F(FastBatchTest, CopiedWindowsMatchReferenceAroundShortFiles) {
+  // A copying batch reads whole files' windows straight into the output
+  // image and only short files into the read area, over what the images
+  // before left there; their missing samples must still come out as the
+  // reference's, decoded once more. The second shape's window rows are far
+  // apart in the file, so each is read on its own.
+  struct Case {
+    std::int32_t width, height, left, top, right, bottom;
+  };
+  for (const Case c : {Case{50, 40, 7, 11, 37, 31}, Case{2200, 9, 5, 2, 17, 8}}) {
+    Shape(c.width, c.height, c.right - c.left, c.bottom - c.top);
+    Crop(c.left, c.top, c.right, c.bottom);
+    job.byteOrder = ByteOrder::BigEndian;
+    job.signedness = Signedness::Unsigned;
+    job.headerLen = 3;
+    const std::size_t row = 2 * std::size_t(c.width);
+    std::vector<Bytes> inputs;
+    for (std::uint32_t k = 0; k < 6; ++k) {
+      inputs.push_back(Concat(Bytes{1, 2, 3},
+                              LittleEndian16(ScrambledImage(std::size_t(row / 2) * c.height, k))));
+    }
+    inputs[2].resize(3 + row * std::size_t(c.top + 2) + 9);  // ends in the window, mid-sample
+    inputs[4].resize(3 + row * std::size_t(c.bottom - 1));
+    inputs[5].resize(3 + row * std::size_t(c.bottom - 1));  // short after short
+
+    const Outcome expected = Run(Transform::Reference, inputs, 6, false);
+    const Outcome actual = Run(Transform::Fastest, inputs, 6, false);
+    EXPECT_EQ(actual.files, expected.files) << c.width;
+    EXPECT_EQ(actual.outBuffer, expected.outBuffer) << c.width;
+    EXPECT_EQ(actual.floatBuffer, expected.floatBuffer) << c.width;
+  }
+}
+
 TEST_F(FastBatchTest, EnlargedOutputWrittenInPiecesMatchesReference) {
   // An output of many row stretches, each written as soon as it is made, by
   // whichever thread made it.
