@@ -12,8 +12,11 @@
 #
 # Environment: PROJCONV_BENCH_DIR (build folder, default build-bench/),
 # PROJCONV_BENCH_DATA (default /dev/shm/projconv-bench), PROJCONV_BENCH_REPS
-# (runs of each, default 5), PROJCONV_BENCH_ONLY (e.g. "B" or "A C"), and
-# PROJCONV_KERNELS=avx2 to time an AVX-512 machine as one without it.
+# (runs of each, default 5), PROJCONV_BENCH_ONLY (e.g. "B" or "A C"),
+# PROJCONV_KERNELS=avx2 to time an AVX-512 machine as one without it, and
+# PROJCONV_BENCH_FRESH=1 to delete the outputs before every timed run. Without
+# it each run writes over the outputs of the run before, as a rerun does;
+# with it every run writes new files, as a first conversion does.
 # The sequences are kept for later runs; remove the data folder when done.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +24,7 @@ build=${PROJCONV_BENCH_DIR:-$root/build-bench}
 data=${PROJCONV_BENCH_DATA:-/dev/shm/projconv-bench}
 reps=${PROJCONV_BENCH_REPS:-5}
 only=${PROJCONV_BENCH_ONLY:-A B C}
+fresh=${PROJCONV_BENCH_FRESH:-0}
 
 "$root/scripts/setup.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPROJCONV_BUILD_TESTS=OFF >/dev/null
@@ -70,17 +74,22 @@ for workload in "${workloads[@]}"; do
 
   peer_args=("$data/$inputs" "$out" "$count" "$insize" "$outsize" "$crop" "$centre" "$angle" 2)
   floor_t=(); one_t=(); two_t=(); rss=(); peer_t=()
+  clear() { if [[ $fresh == 1 ]]; then rm -rf "$out" && mkdir -p "$out"; fi; }
   for ((r = 0; r < reps; r++)); do
+    clear
     read -r t _ code < <("$measure" "$floor" "$data/$inputs" "$out" "$count" "$outbytes")
     [[ $code == 0 ]] || { echo "io_floor failed ($code)" >&2; exit 1; }
     floor_t+=("$t")
+    clear
     read -r t m code < <("$measure" taskset -c 0 "$batch" "${args[@]}")
     [[ $code == 0 ]] || { echo "projconv-batch failed ($code)" >&2; exit 1; }
     one_t+=("$t"); rss+=("$m")
+    clear
     read -r t m code < <("$measure" "$batch" "${args[@]}")
     [[ $code == 0 ]] || { echo "projconv-batch failed ($code)" >&2; exit 1; }
     two_t+=("$t"); rss+=("$m")
     if ((have_peer)); then
+      clear
       read -r t _ code < <("$measure" /usr/bin/python3 "$peer_script" "${peer_args[@]}")
       [[ $code == 0 ]] || { echo "the OpenCV peer failed ($code)" >&2; exit 1; }
       peer_t+=("$t")
@@ -118,6 +127,6 @@ for workload in "${workloads[@]}"; do
       n, c / f, c / o, c / w, of, wf, o / w, p / 1024, l / 1024, kind, peer, wp }'
 done
 echo
-echo "Kernels: ${PROJCONV_KERNELS:-the widest this processor runs}."
+echo "Kernels: ${PROJCONV_KERNELS:-the widest this processor runs}; outputs $( ((fresh)) && echo "new in every run" || echo "written over, as in a rerun")."
 echo "Targets: 2 cores take at most 1.0x the floor's time on A and 2.0x on B and C, and at"
 echo "most 0.67x the peer's; from 1 core to 2 at least 1.7x on B and C; peak RSS within the limit."
