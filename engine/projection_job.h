@@ -21,7 +21,9 @@
 // images: a short file leaves the unread part of the read area as the
 // previous image left it, and the scratch images' edges stay 0 throughout.
 // Within a batch the scratch images hold only the rows an image's sampling
-// may read (see LaterImages); the rest stay 0 too.
+// may read (see LaterImages); the rest stay 0 too. A batch that only copies
+// 16-bit windows reads whole files' windows straight into outImage and
+// leaves the read area alone (see engine/internal/window_copy.h).
 
 #include <atomic>
 #include <cstdint>

@@ -157,8 +157,11 @@ bool SequenceLoop::Convert(const FileDone& file) {
 }
 
 // The output is opened as the first rows arrive, before the input is read
-// whole: nothing can tell, as the output is another file, and if it cannot
-// be created, the input is read all the same before the batch ends.
+// whole. It is another file (an output that is its own input is read the
+// usual way), and if it cannot be created, the input is still read whole
+// before the batch ends at the output. Only a read failing midway, rare for
+// a file that opened at its full length, shows the order: the output is
+// then left short of a whole one.
 bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
   PosixFile output;
   StreamedOutput streamed(output, file.outputName, job_.outImage, outBytes_);
