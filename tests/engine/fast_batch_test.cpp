@@ -126,6 +126,23 @@ TEST_F(FastBatchTest, CopiedWindowsMatchReferenceAroundShortFiles) {
   }
 }
 
+TEST_F(FastBatchTest, CopiedWindowOfItsOwnInputIsReadBeforeTheOutputCutsIt) {
+  // An output replacing its own input is cut to its size as it opens; a
+  // window read in stretches while the first is written would lose the rest.
+  Shape(8, 600, 4, 400);
+  Crop(2, 100, 6, 500);
+  job.outFolder = job.inFolder;
+  job.outFormat = job.inFormat;
+  job.workerThreads = 1;
+  const std::vector<std::int16_t> image = ScrambledImage(8 * 600, 4);
+  WriteInput(0, LittleEndian16(image));
+  EXPECT_EQ(job.RunBatchWithResult().filesWritten, 1);
+  std::vector<std::int16_t> window;
+  for (int row = 100; row < 500; ++row)
+    window.insert(window.end(), image.begin() + row * 8 + 2, image.begin() + row * 8 + 6);
+  EXPECT_TRUE(folder.ReadFile("in/raw.0000") == LittleEndian16(window));
+}
+
 TEST_F(FastBatchTest, EnlargedOutputWrittenInPiecesMatchesReference) {
   // An output of many row stretches, each written as soon as it is made, by
   // whichever thread made it.
