@@ -30,9 +30,8 @@ struct WindowRows {
   const PosixFile& input;
   unsigned char* out;    // the output image: window rows one after the other
   std::size_t rowBytes;  // of a window row
-  std::size_t gapBytes;  // from the end of one window row to the next
   std::uint64_t first;   // offset of the window's first sample in the file
-  std::uint64_t stride;  // of a file row
+  std::size_t stride;    // of a file row
 
   std::uint64_t OffsetOf(std::int64_t row) const { return first + std::uint64_t(row) * stride; }
 
@@ -42,6 +41,7 @@ struct WindowRows {
     iovec pieces[2 * kMostRowsPerTask];
     int count = 0;
     std::size_t wanted = 0;
+    const std::size_t gapBytes = stride - rowBytes;  // from one window row to the next
     std::uint64_t from = OffsetOf(begin);
     for (std::int64_t row = begin; row < end; ++row) {
       pieces[count++] = {out + std::size_t(row) * rowBytes, rowBytes};
@@ -75,12 +75,9 @@ int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& p
                        StreamedOutput& output) {
   const std::int64_t width = job.inSizeX, outX = job.outSizeX, outY = job.outSizeY;
   const WindowRows window{
-      input,
-      reinterpret_cast<unsigned char*>(job.outImage),
-      std::size_t(2 * outX),
-      std::size_t(2 * (width - outX)),
+      input, reinterpret_cast<unsigned char*>(job.outImage), std::size_t(2 * outX),
       std::uint64_t(job.headerLen) + 2 * std::uint64_t(job.cropTop * width + job.cropLeft),
-      2 * std::uint64_t(width)};
+      2 * std::size_t(width)};
   const bool swap = job.byteOrder == ByteOrder::BigEndian;
   const bool halve = job.signedness == Signedness::Unsigned;
   const std::int64_t rows = std::clamp<std::int64_t>(kSamplesPerTask / outX, 1, kMostRowsPerTask);
