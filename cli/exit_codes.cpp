@@ -9,6 +9,7 @@ int ExitCodeFor(BatchEnd end, std::int64_t filesWritten) {
       return filesWritten > 0 ? kExitConverted : kExitNoInput;
     case BatchEnd::InputNotOpened:
     case BatchEnd::InputNotRead:
+    case BatchEnd::InputShort:
     case BatchEnd::OutputNotWritten:
       return kExitFileFailed;
     case BatchEnd::LimitReached:

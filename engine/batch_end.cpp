@@ -14,6 +14,8 @@ const char* BatchEndName(BatchEnd end) {
       return "input_not_opened";
     case BatchEnd::InputNotRead:
       return "input_not_read";
+    case BatchEnd::InputShort:
+      return "input_short";
     case BatchEnd::OutputNotWritten:
       return "output_not_written";
     case BatchEnd::LimitReached:

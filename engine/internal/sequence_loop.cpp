@@ -40,6 +40,15 @@ void HintNextInput(const std::string& name, std::size_t bytes) {
   ::close(fd);
 }
 
+// Whether the folder that holds `path` exists: a missing input there is
+// a mistyped folder, not the end of the sequence.
+bool FolderExists(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct stat info {};
+  return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace
 
 SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
@@ -112,8 +121,14 @@ bool SequenceLoop::Convert(const FileDone& file) {
   PosixFile input;
   if (!input.OpenForReading(file.inputName)) {
     const int error = input.error();
-    EndAt(error == ENOENT || error == ENOTDIR ? BatchEnd::InputMissing : BatchEnd::InputNotOpened,
-          file.inputName, "can not be opened");
+    if (error == ENOENT || error == ENOTDIR) {
+      // The normal end needs no reason, unless the folder itself is missing.
+      EndAt(BatchEnd::InputMissing, file.inputName, "can not be opened",
+            FolderExists(file.inputName) ? std::string() : "No such folder");
+    } else {
+      EndAt(BatchEnd::InputNotOpened, file.inputName, "can not be opened",
+            FileFailureReason(error, false));
+    }
     return false;
   }
   if (keeping_ && IsWholeOutput(file.outputName, outBytes_)) {
@@ -134,8 +149,8 @@ bool SequenceLoop::Convert(const FileDone& file) {
   const long long got = ReadInPieces(input, readArea_, readBytes_, readers_, readWorkers_);
   if (got <= 0) {
     // The file is closed after the message, as it goes out of scope.
-    EndAt(BatchEnd::InputNotRead, file.inputName,
-          WithReason("can not be read", got < 0 ? input.error() : 0));
+    EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
+          FileFailureReason(got < 0 ? input.error() : 0, false));
     return false;
   }
   InputRead(input);
@@ -170,8 +185,8 @@ bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
   if (failed != 0) {
     // A file shortened while it is read has changed under the batch: better
     // said than converted from the samples the previous image left.
-    EndAt(BatchEnd::InputNotRead, file.inputName,
-          WithReason("can not be read", failed == kCutShort ? 0 : failed));
+    EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
+          FileFailureReason(failed == kCutShort ? 0 : failed, false));
     return false;
   }
   InputRead(input);
@@ -199,11 +214,13 @@ void SequenceLoop::Done(const FileDone& file) {
   countedWrapped_ = job_.lastImageWrapped;
 }
 
-void SequenceLoop::EndAt(BatchEnd end, const std::string& file, const std::string& ending) {
+void SequenceLoop::EndAt(BatchEnd end, const std::string& file, const std::string& ending,
+                         const std::string& reason) {
   if (!SinkSettled()) return;
   result_.end = end;
   result_.fileName = file;
-  if (!ending.empty()) job_.Report(FileMessage(file, ending), kInfoCaption);
+  result_.reason = reason;
+  if (!ending.empty()) job_.Report(FileMessage(file, ending, reason), kInfoCaption);
 }
 
 void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
@@ -213,9 +230,8 @@ void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
   }
   result_.fileName = failure.file;
   result_.end = BatchEnd::OutputNotWritten;
-  const std::string ending = failure.reason.empty() ? WithReason("can not be wrote", failure.error)
-                                                    : "can not be wrote (" + failure.reason + ")";
-  job_.Report(FileMessage(failure.file, ending), kInfoCaption);
+  result_.reason = failure.reason.empty() ? FileFailureReason(failure.error, true) : failure.reason;
+  job_.Report(FileMessage(failure.file, "can not be wrote", result_.reason), kInfoCaption);
 }
 
 bool SequenceLoop::SinkSettled() {

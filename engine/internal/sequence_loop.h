@@ -43,9 +43,11 @@ class SequenceLoop {
   // Counts a file done and tells whoever watches.
   void Done(const FileDone& file);
 
-  // Ends the batch `end` at `file` with the message `ending`, unless the
-  // sink still holds an image it cannot store, which is the end to tell.
-  void EndAt(BatchEnd end, const std::string& file, const std::string& ending);
+  // Ends the batch `end` at `file` with the message `ending` and the
+  // system's `reason`, unless the sink still holds an image it cannot store,
+  // which is the end to tell.
+  void EndAt(BatchEnd end, const std::string& file, const std::string& ending,
+             const std::string& reason = {});
   void EndAtOutput(const SinkFailure& failure);
   // Waits for the sink to store what it took; false, with the batch ended at
   // the failed image, when it could not.

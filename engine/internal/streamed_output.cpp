@@ -62,8 +62,7 @@ std::optional<SinkFailure> StreamedOutput::Complete(bool made, std::int64_t imag
   } else {
     written = made && opened && file_.Write(image_, bytes_) && file_.Close();
   }
-  if (!opened) return SinkFailure{name_, 0, {}, image};  // said without a reason
-  if (!written) return SinkFailure{name_, file_.error(), {}, image};
+  if (!opened || !written) return SinkFailure{name_, file_.error(), {}, image};
   return std::nullopt;
 }
 

@@ -45,8 +45,8 @@ struct Reporter : BatchReporter {
 
 TEST(BackgroundSinkTest, EveryEndCountsOnlyTheImagesStored) {
   const std::string noRoom =
-      "File  /stack.h5   can not be wrote (No space left on device). "
-      "Converting is finished";
+      "File  /stack.h5   can not be wrote. Converting is finished\n"
+      "No space left on device";
   struct Case {
     std::int64_t failAt;  // -1: none
     int emptyInput;       // ends the batch unread; 4, missing, is the normal end

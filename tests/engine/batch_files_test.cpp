@@ -237,10 +237,7 @@ TEST_F(BatchTest, DirectoryInPlaceOfInputIsAReadError) {
   const BatchResult result = job.RunBatchWithResult();
   EXPECT_EQ(result.end, BatchEnd::InputNotRead);
   EXPECT_EQ(result.filesWritten, 1);
-  EXPECT_EQ(reporter.messages,
-            (Messages{{"File  " + InName(1) +
-                           "   can not be read (Is a directory). Converting is finished",
-                       "Info"}}));
+  EXPECT_EQ(reporter.messages, Messages{EndAt(InName(1), "can not be read", "Is a directory")});
 }
 
 TEST_F(BatchTest, InputThatCannotBeOpenedEndsTheBatch) {
@@ -248,14 +245,17 @@ TEST_F(BatchTest, InputThatCannotBeOpenedEndsTheBatch) {
   const struct {
     std::string folder, format, name;
     BatchEnd end;
+    std::string reason;  // none for the normal end of a sequence
   } cases[] = {
-      {folder.PathOf("in"), "raw.%04i", folder.PathOf("in/raw.0000"), BatchEnd::InputMissing},
+      {folder.PathOf("in"), "raw.%04i", folder.PathOf("in/raw.0000"), BatchEnd::InputMissing, ""},
       {folder.PathOf("in/plain"), "raw.%04i", folder.PathOf("in/plain/raw.0000"),
-       BatchEnd::InputMissing},
+       BatchEnd::InputMissing, "No such folder"},
+      {folder.PathOf("gone"), "raw.%04i", folder.PathOf("gone/raw.0000"), BatchEnd::InputMissing,
+       "No such folder"},
       {folder.PathOf("in"), "%0300d", folder.PathOf("in/" + std::string(300, '0')),
-       BatchEnd::InputNotOpened},
+       BatchEnd::InputNotOpened, "File name too long"},
       // The folder is joined as it stands, even when it ends in a separator.
-      {folder.PathOf("in/"), "raw.%04i", folder.PathOf("in//raw.0000"), BatchEnd::InputMissing},
+      {folder.PathOf("in/"), "raw.%04i", folder.PathOf("in//raw.0000"), BatchEnd::InputMissing, ""},
   };
   for (const auto& c : cases) {
     reporter.messages.clear();
@@ -264,7 +264,7 @@ TEST_F(BatchTest, InputThatCannotBeOpenedEndsTheBatch) {
     const BatchResult result = job.RunBatchWithResult();
     EXPECT_EQ(result.end, c.end) << c.name;
     EXPECT_EQ(result.fileName, c.name);
-    EXPECT_EQ(reporter.messages, Messages{EndAt(c.name, "can not be opened")});
+    EXPECT_EQ(reporter.messages, Messages{EndAt(c.name, "can not be opened", c.reason)});
   }
 }
 
@@ -291,9 +291,7 @@ TEST_F(BatchTest, MissingOutputFolderEndsWithWriteMessage) {
   EXPECT_EQ(result.end, BatchEnd::OutputNotWritten);
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.fileName, outName);
-  EXPECT_EQ(
-      reporter.messages,
-      (Messages{{"File  " + outName + "   can not be wrote. Converting is finished", "Info"}}));
+  EXPECT_EQ(reporter.messages, Messages{EndAt(outName, "can not be wrote", "No such folder")});
   EXPECT_TRUE(reporter.progress.empty());
 }
 
@@ -328,7 +326,7 @@ TEST_F(BatchTest, FailedWriteEndsBatchKeepingEarlierOutputs) {
   });
 
   EXPECT_EQ(outcome, Describe({BatchEnd::OutputNotWritten, 2, OutName(2)},
-                              {EndAt(OutName(2), "can not be wrote (File too large)")}));
+                              {EndAt(OutName(2), "can not be wrote", "File too large")}));
   EXPECT_EQ(Samples16(ReadOutput(0)), AsOutput(images[0]));
   EXPECT_EQ(Samples16(ReadOutput(1)), AsOutput(images[1]));
   EXPECT_EQ(ReadOutput(2).size(), 100u);  // what reached the disk stays there

@@ -23,8 +23,9 @@ void PrintTo(const ShownMessage& message, std::ostream* os) {
   *os << "[" << message.caption << "] \"" << message.text << "\"";
 }
 
-ShownMessage EndAt(const std::string& name, const std::string& ending) {
-  return {"File  " + name + "   " + ending + ". Converting is finished", "Info"};
+ShownMessage EndAt(const std::string& name, const std::string& ending, const std::string& reason) {
+  const std::string line = "File  " + name + "   " + ending + ". Converting is finished";
+  return {reason.empty() ? line : line + "\n" + reason, "Info"};
 }
 
 void RecordingReporter::ShowMessage(const std::string& text, const std::string& caption) {

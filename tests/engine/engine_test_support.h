@@ -31,8 +31,10 @@ struct ShownMessage {
 };
 void PrintTo(const ShownMessage& message, std::ostream* os);
 
-// The "Info" box that ends a batch at `name`, e.g. ending "can not be opened".
-ShownMessage EndAt(const std::string& name, const std::string& ending);
+// The "Info" box that ends a batch at `name`, e.g. ending "can not be opened",
+// with the system's reason on a line of its own when there is one.
+ShownMessage EndAt(const std::string& name, const std::string& ending,
+                   const std::string& reason = "");
 
 class RecordingReporter : public BatchReporter {
  public:

@@ -110,8 +110,10 @@ std::string FaultTest::Expected(BatchEnd end, std::int64_t written,
   return message.empty() ? text : text + "; " + message;
 }
 
-std::string FaultTest::EndMessage(const std::string& name, const std::string& ending) {
-  return "Info: File  " + name + "   " + ending + ". Converting is finished";
+std::string FaultTest::EndMessage(const std::string& name, const std::string& ending,
+                                  const std::string& reason) {
+  const std::string line = "Info: File  " + name + "   " + ending + ". Converting is finished";
+  return reason.empty() ? line : line + "\n" + reason;
 }
 
 std::string FaultTest::OutputState(int count, const std::string& folder) const {

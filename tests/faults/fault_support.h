@@ -54,7 +54,8 @@ class FaultTest : public ::testing::Test {
   // How a batch ended, as one line: end, files written, the messages shown.
   std::string Outcome(const BatchResult& result) const;
   std::string Expected(BatchEnd end, std::int64_t written, const std::string& message) const;
-  static std::string EndMessage(const std::string& name, const std::string& ending);
+  static std::string EndMessage(const std::string& name, const std::string& ending,
+                                const std::string& reason = "");
 
   // "k:ok" for each output that is its input copied whole, "k:<bytes>" for
   // one that is not, "k:-" for one that is missing; outputs 0 .. count - 1 of

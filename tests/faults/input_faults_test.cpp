@@ -21,7 +21,7 @@ TEST_F(InputFaultTest, InputThatIsAFolderEndsTheBatchAsUnreadable) {
   ASSERT_EQ(::unlink(InName(2).c_str()), 0);
   ASSERT_EQ(::mkdir(InName(2).c_str(), 0777), 0);
   EXPECT_EQ(Outcome(Run()), Expected(BatchEnd::InputNotRead, 2,
-                                     EndMessage(InName(2), "can not be read (Is a directory)")));
+                                     EndMessage(InName(2), "can not be read", "Is a directory")));
   EXPECT_EQ(OutputState(3), "0:ok 1:ok 2:-");
 
   ASSERT_EQ(::rmdir(InName(2).c_str()), 0);

@@ -26,7 +26,7 @@ TEST_F(WriteFaultTest, DiskFullEndsTheBatchAndTheNextOneWorks) {
   ASSERT_EQ(::symlink("/dev/full", OutName(3).c_str()), 0) << std::strerror(errno);
   EXPECT_EQ(Outcome(Run()),
             Expected(BatchEnd::OutputNotWritten, 3,
-                     EndMessage(OutName(3), "can not be wrote (No space left on device)")));
+                     EndMessage(OutName(3), "can not be wrote", "No space left on device")));
   EXPECT_EQ(OutputState(3), "0:ok 1:ok 2:ok");
 
   ASSERT_EQ(::unlink(OutName(3).c_str()), 0);
@@ -59,7 +59,7 @@ TEST_F(WriteFaultTest, FullFileSystemEndsTheBatchAndTheNextOneWorksOnceThereIsRo
   if (outcome.starts_with("skip: ")) GTEST_SKIP() << outcome.substr(6);
   EXPECT_EQ(outcome,
             Expected(BatchEnd::OutputNotWritten, 3,
-                     EndMessage(OutName(3), "can not be wrote (No space left on device)")) +
+                     EndMessage(OutName(3), "can not be wrote", "No space left on device")) +
                 "\n0:ok 1:ok 2:ok 3:4096\n" +
                 Expected(BatchEnd::InputMissing, 5, EndMessage(InName(5), "can not be opened")) +
                 "\n0:ok 1:ok 2:ok 3:ok 4:ok");
@@ -88,7 +88,7 @@ TEST_F(WriteFaultTest, FileSizeLimitEndsTheBatchAndTheNextOneWorksWithoutIt) {
   });
   EXPECT_EQ(outcome,
             Expected(BatchEnd::OutputNotWritten, 2,
-                     EndMessage(OutName(2), "can not be wrote (File too large)")) +
+                     EndMessage(OutName(2), "can not be wrote", "File too large")) +
                 "\n0:ok 1:ok 2:1000\n" +
                 Expected(BatchEnd::InputMissing, 5, EndMessage(InName(5), "can not be opened")) +
                 "\n0:ok 1:ok 2:ok 3:ok 4:ok");
@@ -96,8 +96,8 @@ TEST_F(WriteFaultTest, FileSizeLimitEndsTheBatchAndTheNextOneWorksWithoutIt) {
 
 TEST_F(WriteFaultTest, MissingOutputFolderEndsTheBatchBeforeAnyOutput) {
   ASSERT_EQ(::rmdir(Path("out").c_str()), 0);
-  EXPECT_EQ(Outcome(Run()),
-            Expected(BatchEnd::OutputNotWritten, 0, EndMessage(OutName(0), "can not be wrote")));
+  EXPECT_EQ(Outcome(Run()), Expected(BatchEnd::OutputNotWritten, 0,
+                                     EndMessage(OutName(0), "can not be wrote", "No such folder")));
 
   ASSERT_EQ(::mkdir(Path("out").c_str(), 0777), 0);
   EXPECT_EQ(Outcome(Run()),
@@ -113,8 +113,8 @@ TEST_F(WriteFaultTest, OutputFolderGoneMidBatchKeepsWhatWasWritten) {
       ASSERT_EQ(::rename(Path("out").c_str(), Path("moved").c_str()), 0);
     }
   };
-  EXPECT_EQ(Outcome(Run()),
-            Expected(BatchEnd::OutputNotWritten, 2, EndMessage(OutName(2), "can not be wrote")));
+  EXPECT_EQ(Outcome(Run()), Expected(BatchEnd::OutputNotWritten, 2,
+                                     EndMessage(OutName(2), "can not be wrote", "No such folder")));
   EXPECT_EQ(OutputState(3, Path("moved")), "0:ok 1:ok 2:-");
 
   reporter.onProgress = nullptr;
