@@ -1,5 +1,6 @@
 #include "engine/name_pattern.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -34,10 +35,15 @@ bool SkipNumber(const std::string& s, std::size_t& pos) {
 std::optional<NamePattern> NamePattern::Parse(const std::string& format) {
   if (format.find('\0') != std::string::npos) return std::nullopt;
   int conversions = 0;
+  std::string literal[2];  // before and after the number
   std::size_t pos = 0;
   while (pos < format.size()) {
-    if (format[pos++] != '%') continue;
+    if (format[pos++] != '%') {
+      literal[conversions > 0] += format[pos - 1];
+      continue;
+    }
     if (pos < format.size() && format[pos] == '%') {
+      literal[conversions > 0] += '%';
       ++pos;
       continue;
     }
@@ -52,7 +58,41 @@ std::optional<NamePattern> NamePattern::Parse(const std::string& format) {
     ++conversions;
   }
   if (conversions != 1) return std::nullopt;
-  return NamePattern(format);
+  return NamePattern(format, std::move(literal[0]), std::move(literal[1]));
+}
+
+std::optional<std::int32_t> NamePattern::NumberOf(std::string_view name) const {
+  if (name.size() < prefix_.size() + suffix_.size() || !name.starts_with(prefix_) ||
+      !name.ends_with(suffix_)) {
+    return std::nullopt;
+  }
+  std::string_view field =
+      name.substr(prefix_.size(), name.size() - prefix_.size() - suffix_.size());
+  // Whatever flags, width and precision made of the number, its digits and
+  // sign stand between padding blanks and leading zeros; the candidate is
+  // formatted again to see whether it gives the name.
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+  const bool negative = !field.empty() && field.front() == '-';
+  if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+  while (field.size() > 1 && field.front() == '0') field.remove_prefix(1);
+  if (field.size() > 10) return std::nullopt;
+  std::int64_t value = 0;  // an empty field is 0 with precision 0
+  for (const char c : field) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  const auto number = static_cast<std::int32_t>(value);
+  if (Format(number) != name) return std::nullopt;
+  return number;
+}
+
+std::optional<std::string> NamePattern::FolderPart() const {
+  if (suffix_.find('/') != std::string::npos) return std::nullopt;
+  const std::size_t slash = prefix_.find_last_of('/');
+  return slash == std::string::npos ? std::string() : prefix_.substr(0, slash + 1);
 }
 
 std::string NamePattern::Format(std::int32_t number) const {

@@ -43,6 +43,16 @@ std::optional<Refusal> CheckSizes(const ConversionParameters& p) {
     return Refusal{RefusalKind::NegativeSize,
                    "Image sizes and the file header length must not be negative"};
   }
+  // An image without samples would be converted into empty or all-zero
+  // files that look like a finished batch.
+  const auto empty = [](const char* which, std::int32_t x, std::int32_t y) {
+    return Refusal{RefusalKind::EmptyImage, std::string(which) + " size " + std::to_string(x) +
+                                                " x " + std::to_string(y) +
+                                                " has no samples: width and height must be at "
+                                                "least 1"};
+  };
+  if (p.inSizeX == 0 || p.inSizeY == 0) return empty("Input", p.inSizeX, p.inSizeY);
+  if (p.outSizeX == 0 || p.outSizeY == 0) return empty("Output", p.outSizeX, p.outSizeY);
   return std::nullopt;
 }
 

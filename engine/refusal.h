@@ -11,15 +11,18 @@
 namespace projconv {
 
 enum class RefusalKind {
-  CropWindow,      // the direct path's window reaches too far outside the input
-  Angle,           // not within plus/minus 180 degrees
-  SampleType,      // neither 16-bit integers nor 32-bit floats
-  Scale,           // not finite, with float samples
-  NegativeSize,    // a negative size or header length
-  NamePattern,     // a name format with other than one integer field
-  Memory,          // the buffers cannot be had
-  NoInput,         // the input gave no bytes (an image held in memory)
-  OutputTooSmall,  // the caller's buffer cannot hold the output image
+  CropWindow,           // the direct path's window reaches too far outside the input
+  Angle,                // not within plus/minus 180 degrees
+  SampleType,           // neither 16-bit integers nor 32-bit floats
+  Scale,                // not finite, with float samples
+  NegativeSize,         // a negative size or header length
+  EmptyImage,           // an input or output size of 0
+  NamePattern,          // a name format with other than one integer field
+  Memory,               // the buffers cannot be had
+  OutputReplacesInput,  // an output would be written over an input read later
+  NoInput,              // the input gave no bytes (an image held in memory)
+  ShortInput,           // the input holds fewer bytes than the header and one image
+  OutputTooSmall,       // the caller's buffer cannot hold the output image
 };
 
 struct Refusal {

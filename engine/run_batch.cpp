@@ -12,9 +12,11 @@
 
 #include "engine/image_sink.h"
 #include "engine/internal/batch_messages.h"
+#include "engine/internal/overwrite_guard.h"
 #include "engine/internal/sequence_loop.h"
 #include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
+#include "engine/memory_budget.h"
 #include "engine/name_pattern.h"
 #include "engine/posix_file.h"
 #include "engine/projection_job.h"
@@ -64,6 +66,9 @@ bool ProjectionJob::ObtainBuffers() {
   const std::uint64_t inElements = addressable ? std::uint64_t(headerLen) + 5 * n : 0;
   const std::uint64_t outElements = std::uint64_t(outSizeX) * std::uint64_t(outSizeY);
 
+  // Not even asked for when they would not fit: the system may grant far
+  // more than it can hold, and pay for it only once the pages are touched.
+  if (CheckMemory(*this)) return false;
   const bool intOk = addressable && intBuffer.Obtain(inElements);
   const bool floatOk = addressable && floatBuffer.Obtain(inElements);
   const bool outOk = outElements <= kMaxBytes / 2 && outBuffer.Obtain(outElements);
@@ -79,9 +84,15 @@ std::optional<Refusal> ProjectionJob::Prepare(bool withNames) {
   // Checked before anything is released or obtained, so that a refused
   // batch leaves the job exactly as it was.
   if (auto refusal = CheckParameters(*this, withNames)) return refusal;
-  if (!ObtainBuffers() || !ReserveSchedule()) {
-    return Refusal{RefusalKind::Memory, "Memory allocation problem"};
+  if (withNames) {
+    if (auto refusal = OverwriteGuard(*this).FirstCollision()) return refusal;
   }
+  if (!ObtainBuffers()) {
+    // Sizes the machine cannot hold are told with what they would need; a
+    // request refused all the same gets the plain words.
+    return CheckMemory(*this).value_or(Refusal{RefusalKind::Memory, "Memory allocation problem"});
+  }
+  if (!ReserveSchedule()) return Refusal{RefusalKind::Memory, "Memory allocation problem"};
   return std::nullopt;
 }
 

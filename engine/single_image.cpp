@@ -35,13 +35,18 @@ std::optional<Refusal> ConvertInto(ProjectionJob& job, std::span<const unsigned 
   if (bytes.empty()) return Refusal{RefusalKind::NoInput, "The input file gave no bytes"};
 
   const std::uint64_t length = *InputReadLength(job);
+  if (bytes.size() < length) {
+    // As in a batch: the rest of the image would be no sample of this file.
+    return Refusal{RefusalKind::ShortInput, "The input holds " + std::to_string(bytes.size()) +
+                                                " bytes, a whole input needs " +
+                                                std::to_string(length)};
+  }
   std::uint64_t room = 0;
   unsigned char* const area = ReadArea(job, room);
   if (area == nullptr || room < length || job.outImage == nullptr) {
     return Refusal{RefusalKind::Memory, "Memory allocation problem"};
   }
-  const std::size_t count = std::size_t(std::min<std::uint64_t>(bytes.size(), length));
-  std::memcpy(area, bytes.data(), count);
+  std::memcpy(area, bytes.data(), std::size_t(length));
   job.TransformImage();
   return std::nullopt;
 }

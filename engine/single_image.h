@@ -48,8 +48,9 @@ std::optional<std::string> FirstInputName(const ProjectionJob& job);
 // no more memory is taken than the file can fill, whatever the sizes say.
 InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name);
 
-// Converts `bytes` (as ReadInputBytes delivered them) as the first image of a
-// batch on `job`: the batch prepares the job (its checks, the name formats
+// Converts `bytes` (as ReadInputBytes delivered them; fewer than a whole
+// input are refused, as a batch ends at them) as the first image of a batch
+// on `job`: the batch prepares the job (its checks, the name formats
 // included, and its buffers freshly obtained and zeroed), the bytes go where
 // the batch's read puts them, and TransformImage runs. Nothing when
 // converted, with job.outImage holding the outSizeX * outSizeY samples a
@@ -59,8 +60,8 @@ InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name);
 std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const unsigned char> bytes);
 
 // The memory-to-memory conversion: `file` holds the bytes of one input file,
-// header included (as much of them as there is; a short image part reads as
-// the first image of a batch reads it). Writes into `out` the
+// header included; one shorter than the header and one image is refused
+// (ShortInput), as a batch ends at it, and bytes beyond them are ignored. Writes into `out` the
 // outSizeX * outSizeY samples, row by row, that a batch on `parameters`
 // writes for that file as its first output, bit for bit; the name formats
 // and folders play no part. `threads` as ProjectionJob::workerThreads (0 for

@@ -146,7 +146,7 @@ bool PreviewRenderer::ReadFirstInput(PreviewPicture& picture) {
   if (bytes_.bytes.size() < bytes_.readLength) {
     picture.inputNote = "Short file: " + Sized(bytes_.bytes.size()) + " of the " +
                         Sized(bytes_.readLength) +
-                        " of header and image; the rest converts as zeros";
+                        " of header and image; the rest is drawn as zeros";
   }
   return true;
 }
@@ -182,8 +182,14 @@ void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
   }
   if (std::optional<Refusal> refusal = ConvertFirstImage(job_, bytes_.bytes)) {
     const bool memory = refusal->kind == RefusalKind::Memory;
-    picture.outputFault = memory ? PreviewFault::Memory : PreviewFault::Parameters;
-    picture.outputReason = std::move(refusal->message);
+    const bool file = refusal->kind == RefusalKind::ShortInput;
+    picture.outputFault = memory ? PreviewFault::Memory
+                          : file ? PreviewFault::File
+                                 : PreviewFault::Parameters;
+    picture.outputReason = file ? "A batch ends at this file without an output: it holds " +
+                                      Sized(bytes_.bytes.size()) + ", a whole input needs " +
+                                      Sized(bytes_.readLength)
+                                : std::move(refusal->message);
     return;
   }
   const std::uint64_t count = std::uint64_t(job_.outSizeX) * std::uint64_t(job_.outSizeY);

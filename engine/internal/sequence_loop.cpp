@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "engine/internal/batch_messages.h"
@@ -40,6 +41,12 @@ void HintNextInput(const std::string& name, std::size_t bytes) {
   ::close(fd);
 }
 
+// The length of `path`, 0 when it cannot be had.
+long long SizeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
+}
+
 // Whether the folder that holds `path` exists: a missing input there is
 // a mistyped folder, not the end of the sequence.
 bool FolderExists(const std::string& path) {
@@ -64,6 +71,7 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
                                                         : job.floatReadArea),
       inNumber_(std::int64_t{job.startNumber} + job.span.skip),
       outNumber_(job.span.outStart + job.span.skip),
+      guard_(job),
       keeping_(job.span.keepExisting && job.imageSink == nullptr) {
   // The transform's threads, made now rather than at the first image, also
   // share the reading of each input.
@@ -105,9 +113,8 @@ bool SequenceLoop::EndsBefore(const FileDone& file) {
       return true;
     case InputFollower::Outcome::Short:
       // Never half a projection: a file that stopped growing short of a
-      // whole one ends the batch as a file that could not be read.
-      EndAt(BatchEnd::InputNotRead, file.inputName,
-            "can not be read (it stopped growing before it held the header and every sample)");
+      // whole one ends the batch as any short input does.
+      EndShort(file.inputName, SizeOf(file.inputName));
       return true;
     case InputFollower::Outcome::Missing:  // the scan has ended: the normal end follows
     case InputFollower::Outcome::Whole:
@@ -138,19 +145,23 @@ bool SequenceLoop::Convert(const FileDone& file) {
     if (job_.dialog != nullptr) job_.dialog->ReportFileDone(kept);
     return true;
   }
+  if (ReplacesLaterInput(file)) return false;
   if (copiesWindows_ && input.RegularSize() >= static_cast<long long>(readBytes_) &&
       !input.SameFileAs(file.outputName)) {
     return CopyWindow(file, input);
-  }
-  if (windowOnlyInOutput_) {
-    RestoreWindowInReadArea(job_);
-    windowOnlyInOutput_ = false;
   }
   const long long got = ReadInPieces(input, readArea_, readBytes_, readers_, readWorkers_);
   if (got <= 0) {
     // The file is closed after the message, as it goes out of scope.
     EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
           FileFailureReason(got < 0 ? input.error() : 0, false));
+    return false;
+  }
+  if (std::uint64_t(got) < readBytes_) {
+    // Never half a projection: the rest of the image would be whatever the
+    // buffers hold, and a rerun, a shard or a follower starting here would
+    // write another output than this run.
+    EndShort(file.inputName, got);
     return false;
   }
   InputRead(input);
@@ -181,12 +192,15 @@ bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
   PosixFile output;
   StreamedOutput streamed(output, file.outputName, job_.outImage, outBytes_);
   const int failed = CopyWindowFromFile(job_, input, *readers_, readWorkers_, streamed);
-  windowOnlyInOutput_ = true;
+  if (failed == kCutShort) {
+    // Shortened while it was read: it ends the batch as if it had been
+    // short when opened.
+    EndShort(file.inputName, std::max(input.RegularSize(), 0LL));
+    return false;
+  }
   if (failed != 0) {
-    // A file shortened while it is read has changed under the batch: better
-    // said than converted from the samples the previous image left.
     EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
-          FileFailureReason(failed == kCutShort ? 0 : failed, false));
+          FileFailureReason(failed, false));
     return false;
   }
   InputRead(input);
@@ -202,6 +216,22 @@ bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
 void SequenceLoop::InputRead(PosixFile& input) {
   input.Close();
   HintNextInput(JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))), readBytes_);
+}
+
+bool SequenceLoop::ReplacesLaterInput(const FileDone& file) {
+  if (job_.imageSink != nullptr) return false;
+  const std::optional<std::string> input = guard_.InputReplacedBy(
+      file.inputNumber - (std::int64_t{job_.startNumber} + job_.span.skip), file.outputName);
+  if (!input) return false;
+  EndAt(BatchEnd::OutputNotWritten, file.outputName, "can not be wrote",
+        "It is the input " + *input + ", which the batch has yet to read");
+  return true;
+}
+
+void SequenceLoop::EndShort(const std::string& input, long long bytes) {
+  EndAt(BatchEnd::InputShort, input,
+        "holds " + std::to_string(bytes) + " bytes, a whole input needs " +
+            std::to_string(readBytes_));
 }
 
 void SequenceLoop::Done(const FileDone& file) {

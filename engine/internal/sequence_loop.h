@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/internal/input_follower.h"
+#include "engine/internal/overwrite_guard.h"
 #include "engine/name_pattern.h"
 #include "engine/projection_job.h"
 
@@ -40,6 +41,11 @@ class SequenceLoop {
   bool CopyWindow(const FileDone& file, PosixFile& input);
   // Closes the input read last and lets the kernel start on the next one.
   void InputRead(PosixFile& input);
+  // Ends the batch at an input that holds `bytes`, fewer than a whole one.
+  void EndShort(const std::string& input, long long bytes);
+  // Ends the batch before `file`'s output is opened when that output is an
+  // input the batch has yet to read; false to go on.
+  bool ReplacesLaterInput(const FileDone& file);
   // Counts a file done and tells whoever watches.
   void Done(const FileDone& file);
 
@@ -64,11 +70,9 @@ class SequenceLoop {
   // Counters run in 64 bits; names and progress carry their 32-bit values.
   std::int64_t inNumber_, outNumber_;
   std::optional<InputFollower> follower_;
+  OverwriteGuard guard_;
   bool keeping_;
   bool copiesWindows_ = false;
-  // The last image was read by CopyWindow, so the read area's window is not
-  // what a read into it would have left.
-  bool windowOnlyInOutput_ = false;
   // What the image counted last added to samplesWrapped: a sink that tells
   // of a failure one image late takes that image off the counts again.
   std::int64_t countedWrapped_ = 0;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <cstring>
 
 #include "engine/internal/int16_decoding.h"
 #include "engine/internal/streamed_output.h"
@@ -97,16 +96,6 @@ int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& p
                },
                workers);
   return failure.load();
-}
-
-void RestoreWindowInReadArea(ProjectionJob& job) {
-  const std::int64_t width = job.inSizeX, outX = job.outSizeX;
-  auto* const area = reinterpret_cast<unsigned char*>(job.intReadArea) + job.headerLen;
-  const auto* const out = reinterpret_cast<const unsigned char*>(job.outImage);
-  for (std::int64_t row = 0; row < job.outSizeY; ++row) {
-    std::memcpy(area + 2 * ((job.cropTop + row) * width + job.cropLeft), out + 2 * row * outX,
-                std::size_t(2 * outX));
-  }
 }
 
 }  // namespace projconv

@@ -8,14 +8,11 @@
 // ones, the window leaves the page cache once instead of being copied twice,
 // and the rest of the file is not read at all.
 //
-// The read area is left as it was. In such a batch nothing reads it but the
-// copy of the window out of it, made only for an image that could not be read
-// this way (a file shorter than a whole one, a FIFO, an output that is its own
-// input). That image is read over what the images before it left in the read
-// area (a short file keeps the rest, which is then decoded again), so first
-// RestoreWindowInReadArea puts back the window the images read this way
-// would have left there: their output image holds it, decoded, sample for
-// sample.
+// The read area is left as it was: no output depends on what an earlier image
+// left in any buffer, since a file shorter than a whole input ends the batch
+// instead of being converted over the previous image's samples. Files this
+// cannot read (a FIFO, an output that is its own input) go through the read
+// area as in any other batch.
 
 #include <cstdint>
 
@@ -31,7 +28,8 @@ class WorkerPool;
 // and the engine's own transform (no stand-in for tests).
 bool CopiesWindowsFromFiles(const ProjectionJob& job);
 
-// CopyWindowFromFile's result for a file that ended before the window did.
+// CopyWindowFromFile's result for a file that ended before the window did:
+// it has been shortened since it was opened at its full length.
 inline constexpr int kCutShort = -1;
 
 // Reads the window of `input`, a regular file at least as long as a whole
@@ -41,8 +39,5 @@ inline constexpr int kCutShort = -1;
 // shortened since it was opened).
 int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& pool, int workers,
                        StreamedOutput& output);
-
-// Puts the output image's samples back into the window of the read area.
-void RestoreWindowInReadArea(ProjectionJob& job);
 
 }  // namespace projconv

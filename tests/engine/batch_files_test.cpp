@@ -96,77 +96,38 @@ TEST_F(BatchTest, EmptyFileEndsBatchKeepingEarlierOutputs) {
   EXPECT_EQ(folder.List("out"), std::vector<std::string>{"prj000.raw"});
 }
 
-TEST_F(BatchTest, NothingToReadEndsAtFirstExistingFile) {
-  for (int sampleType : {0, 1}) {
+TEST_F(BatchTest, ShortInputEndsTheBatchWithoutItsOutput) {
+  const struct {
+    const char* name;
+    SampleType type;
+    std::int32_t headerLen;
+    float angle;
+    std::size_t bytes;  // of input 2
+  } cases[] = {
+      {"copied, ends mid-sample", SampleType::Integer16, 0, 0.0f, 23},
+      {"resampled, header only", SampleType::Integer16, 5, 5.0f, 5},
+      {"float, one byte short", SampleType::Float32, 3, 0.0f, 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     reporter.messages.clear();
-    Shape(0, 0, 2, 2);
-    Crop(0, 0, 4, 4);  // not the output's size: no window test
-    job.sampleType = SampleType(sampleType);
-    job.startNumber = 3;
-    WriteInput(3, Bytes(10, 0x11));
+    job.sampleType = c.type;
+    job.headerLen = c.headerLen;
+    job.angle = c.angle;
+    const std::size_t whole = std::size_t(c.headerLen) + (c.type == SampleType::Float32 ? 48 : 24);
+    for (std::int32_t k : {0, 1, 3}) WriteInput(k, Concat(Bytes(whole, 7), Bytes(k, 9)));
+    WriteInput(2, Bytes(c.bytes, 7));
+    folder.WriteFile("out/prj002.raw", Bytes{1, 2, 3});
 
-    EXPECT_TRUE(job.RunBatch());
-    EXPECT_EQ(reporter.messages, Messages{EndAt(InName(3), "can not be read")});
-    EXPECT_TRUE(folder.List("out").empty());
-  }
-}
-
-TEST_F(BatchTest, ShortFileKeepsWhatTheLastImageLeftUnread) {
-  const Image16 a = ScrambledImage(12, 1), b = ScrambledImage(5, 2), c = ScrambledImage(4, 3),
-                d = ScrambledImage(12, 4), s = ScrambledImage(3, 5);
-  WriteInput(0, LittleEndian16(s));  // short in the first image: zeros behind it
-  WriteInput(1, LittleEndian16(a));
-  WriteInput(2, LittleEndian16(b));
-  Bytes endsMidSample = LittleEndian16(c);
-  endsMidSample.pop_back();  // sample 3 gets its low byte only
-  WriteInput(3, endsMidSample);
-  WriteInput(4, Concat(LittleEndian16(d), Bytes(6, 0x55)));  // longer: the tail is ignored
-
-  EXPECT_EQ(job.RunBatchWithResult().filesWritten, 5);
-  Output expected(12, 0);
-  std::copy(s.begin(), s.end(), expected.begin());
-  EXPECT_EQ(Samples16(ReadOutput(0)), expected);
-  EXPECT_EQ(Samples16(ReadOutput(1)), AsOutput(a));
-  expected = AsOutput(a);
-  std::copy(b.begin(), b.end(), expected.begin());
-  EXPECT_EQ(Samples16(ReadOutput(2)), expected);
-  std::copy(c.begin(), c.begin() + 3, expected.begin());
-  expected[3] = std::uint16_t((std::uint16_t(b[3]) & 0xFF00) | (std::uint16_t(c[3]) & 0x00FF));
-  EXPECT_EQ(Samples16(ReadOutput(3)), expected);
-  EXPECT_EQ(Samples16(ReadOutput(4)), AsOutput(d));
-}
-
-// Decoding works in place, so what a short file leaves unread was decoded for
-// the previous image and is decoded once more.
-TEST_F(BatchTest, UnreadPartIsDecodedAgain) {
-  job.signedness = Signedness::Unsigned;
-  WriteInput(0, LittleEndian16(std::vector<std::uint16_t>(12, 0x8000)));
-  WriteInput(1, LittleEndian16(std::vector<std::uint16_t>{0xFFFF}));
-
-  EXPECT_EQ(job.RunBatchWithResult().filesWritten, 2);
-  EXPECT_EQ(Samples16(ReadOutput(0)), Output(12, 0x4000));
-  Output expected(12, 0x2000);
-  expected[0] = 0x7FFF;
-  EXPECT_EQ(Samples16(ReadOutput(1)), expected);
-}
-
-// Likewise float samples are scaled in place on the resampling path.
-TEST_F(BatchTest, UnreadFloatPartIsScaledAgain) {
-  Shape(4, 2, 8, 2);  // x steps of 0.5: output column 2m is input column m
-  job.sampleType = SampleType::Float32;
-  job.scale = 2.0f;
-  WriteInput(0, FloatBytes(std::vector<float>(8, 3.0f)));
-  WriteInput(1, FloatBytes({5.0f}));
-
-  EXPECT_EQ(job.RunBatchWithResult().filesWritten, 2);
-  const Output first = Samples16(ReadOutput(0)), second = Samples16(ReadOutput(1));
-  ASSERT_EQ(first.size(), 16u);
-  ASSERT_EQ(second.size(), 16u);
-  for (int i = 0; i < 2; ++i) {
-    for (int m = 0; m < 4; ++m) {
-      EXPECT_EQ(first[i * 8 + 2 * m], 6);
-      EXPECT_EQ(second[i * 8 + 2 * m], i == 0 && m == 0 ? 10 : 12) << i << "," << m;
-    }
+    const BatchResult result = job.RunBatchWithResult();
+    EXPECT_EQ(result.end, BatchEnd::InputShort);
+    EXPECT_EQ(result.filesWritten, 2);
+    EXPECT_EQ(reporter.messages, Messages{EndAt(InName(2), "holds " + std::to_string(c.bytes) +
+                                                               " bytes, a whole input needs " +
+                                                               std::to_string(whole))});
+    EXPECT_EQ(ReadOutput(1), ReadOutput(0));
+    EXPECT_EQ(ReadOutput(2), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(OutputExists(3));
   }
 }
 

@@ -158,11 +158,6 @@ TEST_F(EngineTest, QuarterTurnAboutCentre) {
       EXPECT_EQ(out[i * 8 + j], std::uint16_t(image[j * 8 + 8 - i])) << i << "," << j;
 }
 
-TEST_F(EngineTest, EmptyOutputWritesEmptyFile) {
-  Shape(4, 4, 0, 3);
-  EXPECT_EQ(ConvertOne(LittleEndian16(ScrambledImage(16, 1))), Output{});
-}
-
 }  // namespace
 }  // namespace engine_test
 
