@@ -49,7 +49,8 @@ int Convert(const BatchOptions& options) {
   }
   options.ApplyOverrides(base.settings);
   if (!options.previewFile.isEmpty())
-    return WritePreviewPicture(base.settings, options.previewFile, options.quiet);
+    return WritePreviewPicture(base.settings, options.sequence.span, options.previewFile,
+                               options.quiet);
   return RunConversion(base.settings, options.quiet, options.threads, options.output,
                        options.sequence);
 }

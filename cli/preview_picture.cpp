@@ -30,9 +30,11 @@ std::string Size(const PaneImage& pane) {
 
 }  // namespace
 
-int WritePreviewPicture(const ConversionParameters& settings, const QString& file, bool quiet) {
+int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan& span,
+                        const QString& file, bool quiet) {
   PreviewRenderer renderer(0);  // every sample, at its own pixel
   renderer.job().SetParameters(settings);
+  renderer.job().span = span;
   const CropOverlay overlay = OverlayOf(renderer.job());
   const PreviewPicture picture = renderer.Render(true);
   if (!picture.input) return Refuse(StatusFor(picture.inputFault), picture.inputReason);

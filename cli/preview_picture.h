@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "engine/conversion_parameters.h"
+#include "engine/sequence_span.h"
 
 namespace projconv {
 
@@ -11,7 +12,10 @@ namespace projconv {
 // over it, beside the image a batch writes first for it, as one PNG picture.
 // Converts nothing and writes no output file. Returns the program's exit
 // status; problems are told on standard error, and unless `quiet` a line
-// says what was drawn.
-int WritePreviewPicture(const ConversionParameters& settings, const QString& file, bool quiet);
+// says what was drawn. The first output is numbered as `span` numbers it,
+// and a batch over `span` that would be refused (an output replacing an
+// input it reads later, say) is told as the batch would tell it.
+int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan& span,
+                        const QString& file, bool quiet);
 
 }  // namespace projconv

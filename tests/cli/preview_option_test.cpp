@@ -142,6 +142,11 @@ TEST_F(PreviewOption, ProblemsAreToldAndNoPictureIsLeft) {
        2,
        "Error: Angle of rotation should be between plus/minus 180 degrees"},
       {"NoFolderForThePicture", {}, "nowhere/c.png", 1, "Error: the picture cannot be written"},
+      {"OutputOverALaterInput",
+       {"--out-folder", Path("in"), "--out-start", "1"},
+       "d.png",
+       2,
+       "Error: The output file " + Path("in/raw.0001") + " would replace the input file"},
       {"EmptyName", {}, "", 64, "--preview: the file name is empty"},
   };
   for (const auto& c : cases) {

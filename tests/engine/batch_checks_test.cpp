@@ -2,9 +2,12 @@
 // refusal leaves the job as it was.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <limits>
@@ -213,6 +216,35 @@ TEST_F(CheckTest, BuffersBeyondReachAreRefusedAndTheJobStaysUsable) {
     EXPECT_EQ(ConvertOne(LittleEndian16(image)),
               std::vector<std::uint16_t>(image.begin(), image.end()));
   }
+}
+
+// Sizes the process could not hold are refused with what they would need,
+// before anything is asked of the system: here under an address-space limit
+// that leaves about 600 MiB, where 10000 x 4000 samples need 1145 MiB.
+TEST_F(CheckTest, SizesBeyondTheMemoryAtHandAreRefusedWithWhatTheyNeed) {
+  const std::string outcome = RunInChild([this] {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_AS, &limit);
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    if (limit.rlim_cur != RLIM_INFINITY) return std::string("no limit");
+    limit.rlim_cur = rlim_t(pages * std::uint64_t(::sysconf(_SC_PAGESIZE))) + (rlim_t(850) << 20);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) return std::string("no limit");
+    Shape(10000, 4000, 16, 16);
+    std::string text = BatchEndName(job.RunBatchWithResult().end);
+    text += " | " + (reporter.messages.empty() ? "" : reporter.messages[0].text);
+    Shape(100, 100, 16, 16);
+    reporter.messages.clear();
+    text += " | " + std::string(BatchEndName(job.RunBatchWithResult().end));
+    return text;
+  });
+  if (outcome == "no limit") GTEST_SKIP() << "the address space is limited already";
+  EXPECT_TRUE(
+      outcome.starts_with("refused | Memory allocation problem: images of these sizes "
+                          "need 1145 MiB, more than the "))
+      << outcome;
+  EXPECT_TRUE(outcome.ends_with(" | input_missing")) << outcome;
 }
 
 TEST_F(CheckTest, PatternsNeedExactlyOneIntegerField) {
