@@ -234,6 +234,10 @@ class CaseRun {
       Expect(FileSize(OutName(k)) == bytes,
              "every output is exactly 2 * outSizeX * outSizeY bytes");
     if (!c_.sameFolder) {
+      // The files as the case wrote them: none was replaced by an output.
+      const std::int64_t whole = std::int64_t(ReadLength(c_, std::size_t(1) << 40));
+      for (std::int64_t k = 0; k < written; ++k)
+        Expect(FileSize(InName(k)) >= whole, "every output comes from a whole input");
       Expect(std::ssize(ListFolder(outFolder_)) == written,
              "the output folder holds the files written and nothing else");
     }
