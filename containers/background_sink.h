@@ -32,6 +32,8 @@ class BackgroundSink : public ImageSink {
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
   void ReleaseSamples() override;
   bool Finish(SinkFailure& failure) override;
+  bool WritesRawNames() const override { return sink_->WritesRawNames(); }
+  std::string OneFile() const override { return sink_->OneFile(); }
 
  private:
   // Waits until no image is in hand; false, with `failure`, once one failed.

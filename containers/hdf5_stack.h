@@ -23,6 +23,7 @@ class Hdf5Stack : public ImageSink {
 
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
+  std::string OneFile() const override { return path_; }
 
  private:
   bool Create(std::int32_t width, std::int32_t height);

@@ -16,6 +16,7 @@ class TiffFiles : public ImageSink {
  public:
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
+  bool WritesRawNames() const override { return true; }
 };
 
 // One multi-page TIFF at `path`, made at the first image (a batch refused or
@@ -30,6 +31,7 @@ class TiffStack : public ImageSink {
 
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
+  std::string OneFile() const override { return path_; }
 
  private:
   std::string path_;

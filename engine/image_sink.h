@@ -53,6 +53,12 @@ class ImageSink {
     (void)failure;
     return true;
   }
+
+  // Where the images go, so that the batch can make sure no output replaces
+  // an input it has yet to read: a file per image at the raw names, or the
+  // one file named here (empty when neither).
+  virtual bool WritesRawNames() const { return false; }
+  virtual std::string OneFile() const { return {}; }
 };
 
 }  // namespace projconv

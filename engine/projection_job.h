@@ -18,8 +18,9 @@
 // size, so samples can sit at any byte alignment.
 //
 // The buffers are obtained zeroed once per batch and never cleared between
-// images: a short file leaves the unread part of the read area as the
-// previous image left it, and the scratch images' edges stay 0 throughout.
+// images; the scratch images' edges stay 0 throughout. No output depends on
+// what an earlier image left: a file shorter than the header and one image
+// ends the batch instead of being read over the previous one.
 // Within a batch the scratch images hold only the rows an image's sampling
 // may read (see LaterImages); the rest stay 0 too. A batch that only copies
 // 16-bit windows reads whole files' windows straight into outImage and

@@ -98,7 +98,14 @@ std::optional<std::int64_t> OverwriteGuard::LaterInputAt(std::int64_t k, const s
 }
 
 std::optional<Refusal> OverwriteGuard::FirstCollision() const {
-  if (!inPattern_ || !outPattern_ || job_.imageSink != nullptr) return std::nullopt;
+  if (!inPattern_ || !outPattern_) return std::nullopt;
+  if (!NamesOutputs()) {
+    // One file for every image, made before or with the first: any input
+    // the batch reads would be lost, even the first.
+    const std::string file = job_.imageSink->OneFile();
+    if (file.empty()) return std::nullopt;
+    return Collision(file, LaterInputAt(-1, file, IdOf(SplitName(file).first), true));
+  }
   const std::optional<std::string> outFolderPart = outPattern_->FolderPart();
   const std::optional<FileId> outFolder =
       outFolderPart ? IdOf(JoinPath(job_.outFolder, *outFolderPart)) : std::nullopt;
@@ -109,20 +116,30 @@ std::optional<Refusal> OverwriteGuard::FirstCollision() const {
     const std::optional<FileId> folder = outFolderPart ? outFolder : IdOf(SplitName(output).first);
     // Only an existing output can be a link to an input, and every output
     // past the inputs there are is one of the followed scan's, yet to come.
-    if (const auto j = LaterInputAt(k, output, folder, k < known_)) {
-      return Refusal{RefusalKind::OutputReplacesInput,
-                     "The output file " + output + " would replace the input file " +
-                         InputName(*j) +
-                         " before the batch reads it: choose another output folder, output "
-                         "name format or first output number"};
+    if (auto refusal = Collision(output, LaterInputAt(k, output, folder, k < known_))) {
+      return refusal;
     }
   }
   return std::nullopt;
 }
 
+std::optional<Refusal> OverwriteGuard::Collision(const std::string& output,
+                                                 std::optional<std::int64_t> input) const {
+  if (!input) return std::nullopt;
+  return Refusal{RefusalKind::OutputReplacesInput,
+                 "The output file " + output + " would replace the input file " +
+                     InputName(*input) +
+                     " before the batch reads it: choose another output folder, output name "
+                     "format or first output number"};
+}
+
+bool OverwriteGuard::NamesOutputs() const {
+  return job_.imageSink == nullptr || job_.imageSink->WritesRawNames();
+}
+
 std::optional<std::string> OverwriteGuard::InputReplacedBy(std::int64_t k,
                                                            const std::string& output) {
-  if (!inPattern_) return std::nullopt;
+  if (!inPattern_ || !NamesOutputs()) return std::nullopt;
   LookFurther();
   const auto j = LaterInputAt(k, output, IdOf(SplitName(output).first), true);
   if (!j) return std::nullopt;

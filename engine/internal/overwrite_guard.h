@@ -34,8 +34,8 @@ class OverwriteGuard {
   explicit OverwriteGuard(const ProjectionJob& job);
 
   // Before anything is read: the first output of the batch that would
-  // replace an input it reads later, as a refusal naming both. Outputs that
-  // go to an image sink are no files of their own and are not looked at.
+  // replace an input it reads later, as a refusal naming both. An image
+  // sink's one file must be none of the inputs.
   std::optional<Refusal> FirstCollision() const;
 
   // Just before output `k` (named `output`) is opened: the name of the input
@@ -56,6 +56,11 @@ class OverwriteGuard {
   static std::optional<FileId> IdOf(const std::string& path);
 
   std::string InputName(std::int64_t k) const;
+  // Whether outputs are files named by the output pattern.
+  bool NamesOutputs() const;
+  // The refusal for `output` replacing `input`, when there is one.
+  std::optional<Refusal> Collision(const std::string& output,
+                                   std::optional<std::int64_t> input) const;
   std::string OutputName(std::int64_t k) const;
   // Takes in the inputs that exist from the first one not yet known on.
   void LookFurther();

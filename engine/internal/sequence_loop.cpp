@@ -219,7 +219,6 @@ void SequenceLoop::InputRead(PosixFile& input) {
 }
 
 bool SequenceLoop::ReplacesLaterInput(const FileDone& file) {
-  if (job_.imageSink != nullptr) return false;
   const std::optional<std::string> input = guard_.InputReplacedBy(
       file.inputNumber - (std::int64_t{job_.startNumber} + job_.span.skip), file.outputName);
   if (!input) return false;
