@@ -1,8 +1,8 @@
 #pragma once
 
 // The options that convert part of a sequence, or a sequence still being
-// written: --count, --out-start, --shard, --skip-existing, --follow, and
-// --progress json for the pipelines that watch such runs.
+// written: --count, --out-start, --shard, --skip-existing, --follow, --settle,
+// and --progress json for the pipelines that watch such runs.
 
 #include <QCommandLineParser>
 #include <QString>

@@ -141,6 +141,9 @@ const BadCase kBadCases[] = {
     {{"--threads", "two"}, "--threads"},
     {{"stray"}, "stray"},
     {{"--start", "1", "--", "--start"}, "--start"},
+    {{"--settle", "1"}, "--follow"},
+    {{"--follow", "1", "--settle", "-0.1"}, "--settle"},
+    {{"--follow", "1", "--settle", "86401"}, "--settle"},
 };
 
 TEST(BatchOptions, MalformedCommandLinesNameTheOption) {
@@ -173,6 +176,16 @@ TEST(BatchOptions, HelpDocumentsEveryOption) {
         "--help",     "--version",    "--quiet"}) {
     EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
   }
+}
+
+TEST(SequenceOptions, SettleTimeOfAFollowedBatch) {
+  const auto settle = [](const QStringList& arguments) {
+    const auto parsed =
+        ParseBatchArguments(QStringList{"projconv-batch", "--follow", "5"} + arguments);
+    return std::get<BatchOptions>(parsed).sequence.span.settleSeconds;
+  };
+  EXPECT_EQ(settle({}), 1.0);
+  EXPECT_FLOAT_EQ(static_cast<float>(settle({"--settle", "0.2"})), 0.2f);
 }
 
 TEST(ExitCodes, FollowHowTheBatchEnded) {
