@@ -171,10 +171,12 @@ std::optional<QString> ReadSequenceOptions(const QCommandLineParser& parser,
 }
 
 SequenceSpan ShardSpan(SequenceSpan span, const Shard& shard, std::int64_t files) {
+  // The whole run converts no more than its count; the shards share out those.
+  if (span.limit >= 0) files = std::min(files, span.limit);
   const std::int64_t first = shard.index * files / shard.count;
   const std::int64_t end = (shard.index + 1) * files / shard.count;
   span.skip = first;
-  span.limit = span.limit < 0 ? end - first : std::min(span.limit, end - first);
+  span.limit = end - first;
   return span;
 }
 

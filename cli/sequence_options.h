@@ -41,7 +41,8 @@ std::optional<QString> ReadSequenceOptions(const QCommandLineParser& parser,
                                            SequenceChoice& choice);
 
 // The inputs shard `shard` takes of a sequence of `files`: it skips the
-// shards before it and takes its own share, the shares differing by at most
+// shards before it and takes its own share of what the whole run would
+// convert (no more than the span's limit), the shares differing by at most
 // one file.
 SequenceSpan ShardSpan(SequenceSpan span, const Shard& shard, std::int64_t files);
 

@@ -110,6 +110,17 @@ class SequenceRuns(unittest.TestCase):
                         self.assertEqual(result.returncode, 0, result.stderr)
                     self.assertEqual(contents(out), whole)
 
+    def test_shards_with_a_count_write_what_the_whole_run_with_it_writes(self):
+        inputs = self.sequence("in", 13)
+        span = ["--count", "4", "--out-start", "2"]
+        whole, out = self.root / "whole", self.root / "out"
+        whole.mkdir()
+        out.mkdir()
+        run(inputs, whole, *span)
+        for index in range(2):
+            self.assertEqual(run(inputs, out, *span, "--shard", f"{index}/2").returncode, 0)
+        self.assertEqual(contents(out), contents(whole))
+
     def test_a_rerun_rewrites_exactly_the_missing_and_wrong_sized(self):
         inputs = self.sequence("in", 9)
         whole = self.whole_run(inputs)
@@ -185,6 +196,17 @@ class SequenceRuns(unittest.TestCase):
         self.assertEqual(outputs, whole)
         self.assertLess(after, 0.5 + 1)
 
+    def test_count_0_converts_nothing_and_says_so(self):
+        inputs = self.sequence("in", 3)
+        out = self.root / "out"
+        out.mkdir()
+        result = run(inputs, out, "--count", "0", "--progress", "json",
+                     "--sidecar", str(self.root / "record"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("projconv-batch: --count 0: no input file is converted", result.stderr)
+        self.assertEqual(json.loads(result.stdout.splitlines()[-1])["end"], "limit_reached")
+        self.assertEqual(json.loads((self.root / "record.json").read_text())["files_written"], 0)
+        self.assertEqual(contents(out), {})
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
