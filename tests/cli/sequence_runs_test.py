@@ -33,23 +33,17 @@ def contents(folder):
 # Writers of one input file as a detector may write it, each leaving it at
 # its full length before it holds the right bytes, or in pieces with pauses
 # shorter than the settle time of the tests.
-def in_pieces(path, data):
+def in_pieces(path, data, length=0):
     with open(path, "wb") as f:
+        f.truncate(length)
         for at in range(0, len(data), 200):
-            f.write(data[at:at + 200])
             f.flush()
             time.sleep(0.03)
+            f.write(data[at:at + 200])
 
 
 def preallocated(path, data):
-    with open(path, "wb") as f:
-        f.truncate(len(data))
-        f.flush()
-        time.sleep(0.03)
-        for at in range(0, len(data), 200):
-            f.write(data[at:at + 200])
-            f.flush()
-            time.sleep(0.03)
+    in_pieces(path, data, len(data))
 
 
 def tail_first(path, data):
