@@ -106,8 +106,8 @@ bool InputFollower::Settled(const std::string& name, const FileIdentity& file,
   if (quiet >= settle_ || events_.ClosedAfterWrite(name)) return true;
   // The folder's own clock: a name made or removed in it the settle time
   // after the file's last write shows the file untouched that long, whatever
-  // this machine's clock says against the file server's. A scan written
-  // before the batch began is taken so without a settle time per file.
+  // this machine's clock says against the file server's. Where no close is
+  // told, a scan written faster than a file per settle time keeps up so.
   const std::optional<std::int64_t> folder = FolderModified(folder_);
   return folder && *folder - file.modified >= std::chrono::nanoseconds(settle_).count();
 }
