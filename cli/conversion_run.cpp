@@ -38,8 +38,13 @@ bool ShowsMessages(const BatchResult& result, bool quiet) {
 
 // The span the batch converts: a shard's share of the inputs there are now,
 // counted to the end rather than only as far as the forecast looks. Says so
-// when the share is empty, which is no failure: more tasks than files.
+// when the span is empty, which is no failure (more tasks than files), but
+// must not pass for a run that found nothing to do.
 SequenceSpan SpanToConvert(const ConversionParameters& settings, const SequenceChoice& sequence) {
+  if (sequence.span.limit == 0) {
+    std::fprintf(stderr, "projconv-batch: --count 0: no input file is converted\n");
+    return sequence.span;
+  }
   if (!sequence.shard) return sequence.span;
   const SequenceCount count =
       CountConsecutiveInputs(settings.inFolder, settings.inFormat, settings.startNumber,

@@ -65,6 +65,22 @@ std::optional<QString> ReadShard(const QCommandLineParser& parser,
   return std::nullopt;
 }
 
+// A number of seconds from 0 to a day, which bounds a typo: no scan pauses
+// that long and still runs, nor takes that long to write one file.
+std::optional<QString> ReadSeconds(const QCommandLineParser& parser, const char* option,
+                                   double& seconds) {
+  const QString name = QLatin1String(option);
+  if (!parser.isSet(name)) return std::nullopt;
+  const QString value = parser.value(name);
+  const auto read = TextToFloat(value.toStdString(), Blanks::Refused);
+  if (!read || !std::isfinite(*read) || *read < 0 || *read > 86400) {
+    return QStringLiteral("--%1: \"%2\" is not a number of seconds from 0 to 86400")
+        .arg(name, value);
+  }
+  seconds = *read;
+  return std::nullopt;
+}
+
 std::optional<QString> ReadNumbers(const QCommandLineParser& parser, SequenceSpan& span) {
   if (parser.isSet(QStringLiteral("count"))) {
     const QString value = parser.value(QStringLiteral("count"));
@@ -82,16 +98,8 @@ std::optional<QString> ReadNumbers(const QCommandLineParser& parser, SequenceSpa
       return QStringLiteral("--out-start: \"%1\" is not a 32-bit whole number").arg(value);
     span.outStart = *start;
   }
-  if (parser.isSet(QStringLiteral("follow"))) {
-    const QString value = parser.value(QStringLiteral("follow"));
-    const auto seconds = TextToFloat(value.toStdString(), Blanks::Refused);
-    // A day bounds a typo; no scan pauses that long and still runs.
-    if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > 86400) {
-      return QStringLiteral("--follow: \"%1\" is not a number of seconds from 0 to 86400")
-          .arg(value);
-    }
-    span.followSeconds = *seconds;
-  }
+  if (auto problem = ReadSeconds(parser, "follow", span.followSeconds)) return problem;
+  if (auto problem = ReadSeconds(parser, "settle", span.settleSeconds)) return problem;
   span.keepExisting = parser.isSet(QStringLiteral("skip-existing"));
   return std::nullopt;
 }
@@ -124,8 +132,14 @@ void DefineSequenceOptions(QCommandLineParser& parser) {
                                    "output only).")});
   parser.addOption({QStringLiteral("follow"),
                     QStringLiteral("Convert while the scan is being written: wait for the next "
-                                   "input to appear with its full length, and end normally when "
-                                   "the sequence has not grown for SECONDS."),
+                                   "input to appear with its full length and settle (see "
+                                   "--settle), and end normally when the sequence has not grown "
+                                   "for SECONDS."),
+                    QStringLiteral("SECONDS")});
+  parser.addOption({QStringLiteral("settle"),
+                    QStringLiteral("With --follow: read an input with its full length only once "
+                                   "it was closed after writing, or has not changed for SECONDS "
+                                   "(1 by default)."),
                     QStringLiteral("SECONDS")});
   parser.addOption({QStringLiteral("progress"),
                     QStringLiteral("\"json\": one JSON object per line on standard output for "
@@ -143,6 +157,9 @@ std::optional<QString> ReadSequenceOptions(const QCommandLineParser& parser,
     // such count.
     return QStringLiteral("--shard and --follow exclude each other");
   }
+  if (parser.isSet(QStringLiteral("settle")) && choice.span.followSeconds < 0) {
+    return QStringLiteral("--settle needs --follow");
+  }
   if (parser.isSet(QStringLiteral("progress"))) {
     const QString value = parser.value(QStringLiteral("progress"));
     if (value != QLatin1String("json")) {
@@ -154,10 +171,12 @@ std::optional<QString> ReadSequenceOptions(const QCommandLineParser& parser,
 }
 
 SequenceSpan ShardSpan(SequenceSpan span, const Shard& shard, std::int64_t files) {
+  // The whole run converts no more than its count; the shards share out those.
+  if (span.limit >= 0) files = std::min(files, span.limit);
   const std::int64_t first = shard.index * files / shard.count;
   const std::int64_t end = (shard.index + 1) * files / shard.count;
   span.skip = first;
-  span.limit = span.limit < 0 ? end - first : std::min(span.limit, end - first);
+  span.limit = end - first;
   return span;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // The options that convert part of a sequence, or a sequence still being
-// written: --count, --out-start, --shard, --skip-existing, --follow, and
-// --progress json for the pipelines that watch such runs.
+// written: --count, --out-start, --shard, --skip-existing, --follow, --settle,
+// and --progress json for the pipelines that watch such runs.
 
 #include <QCommandLineParser>
 #include <QString>
@@ -41,7 +41,8 @@ std::optional<QString> ReadSequenceOptions(const QCommandLineParser& parser,
                                            SequenceChoice& choice);
 
 // The inputs shard `shard` takes of a sequence of `files`: it skips the
-// shards before it and takes its own share, the shares differing by at most
+// shards before it and takes its own share of what the whole run would
+// convert (no more than the span's limit), the shares differing by at most
 // one file.
 SequenceSpan ShardSpan(SequenceSpan span, const Shard& shard, std::int64_t files);
 

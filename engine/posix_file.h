@@ -57,6 +57,9 @@ class PosixFile {
   bool Close();
 
   int error() const { return error_; }  // errno of the last failure, 0 if none
+  // The open file's descriptor, -1 when none is open: for asking the system
+  // about the file (fstat) in ways this class does not cover.
+  int descriptor() const { return fd_; }
 
  private:
   void Block() const;  // reads and writes wait again, once open

@@ -23,6 +23,10 @@ struct SequenceSpan {
   // short input is waited for, and the batch ends normally once the sequence
   // has not grown for this many seconds.
   double followSeconds = -1;
+  // While following: a file with its full length is read only once it has not
+  // changed for this many seconds, or was closed after writing where the file
+  // system tells so.
+  double settleSeconds = 1;
 
   bool operator==(const SequenceSpan&) const = default;
 };

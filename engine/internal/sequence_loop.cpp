@@ -78,9 +78,13 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
   if (FastTransform* const fast = job.Schedule()) {
     readers_ = &fast->pool();
     readWorkers_ = fast->workers();
-    copiesWindows_ = CopiesWindowsFromFiles(job);
+    // Not while following: a followed input is checked once read, before
+    // any of its output is written.
+    copiesWindows_ = CopiesWindowsFromFiles(job) && job.span.followSeconds < 0;
   }
-  if (job.span.followSeconds >= 0) follower_.emplace(job.inFolder, job.span.followSeconds);
+  if (job.span.followSeconds >= 0) {
+    follower_.emplace(job.inFolder, job.span.followSeconds, job.span.settleSeconds);
+  }
 }
 
 void SequenceLoop::Run() {
@@ -115,6 +119,11 @@ bool SequenceLoop::EndsBefore(const FileDone& file) {
       // Never half a projection: a file that stopped growing short of a
       // whole one ends the batch as any short input does.
       EndShort(file.inputName, SizeOf(file.inputName));
+      return true;
+    case InputFollower::Outcome::Unsteady:
+      EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
+            "It changed or was replaced during each of " + std::to_string(InputFollower::kReads) +
+                " reads");
       return true;
     case InputFollower::Outcome::Missing:  // the scan has ended: the normal end follows
     case InputFollower::Outcome::Whole:
@@ -151,6 +160,11 @@ bool SequenceLoop::Convert(const FileDone& file) {
     return CopyWindow(file, input);
   }
   const long long got = ReadInPieces(input, readArea_, readBytes_, readers_, readWorkers_);
+  // Never converted from a mixture: a followed file that changed while it was
+  // read is waited for and read again.
+  if (follower_ && got >= 0 && !follower_->ReadAsSettled(input, file.inputName, got, readBytes_)) {
+    return !EndsBefore(file) && Convert(file);
+  }
   if (got <= 0) {
     // The file is closed after the message, as it goes out of scope.
     EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",

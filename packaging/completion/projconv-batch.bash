@@ -38,7 +38,7 @@ _projconv_batch() {
       ;;
     # Numbers, sizes, patterns and windows: nothing sensible to offer.
     --in-format | --out-format | --start | --header-len | --in-size | --out-size | --crop | \
-      --centre | --angle | --scale | --count | --out-start | --follow | --threads)
+      --centre | --angle | --scale | --count | --out-start | --follow | --settle | --threads)
       return
       ;;
     --help | -h | --version)
@@ -49,7 +49,7 @@ _projconv_batch() {
   COMPREPLY=($(compgen -W '--settings --defaults --in-folder --out-folder --in-format
     --out-format --start --header-len --type --byte-order --in-size --out-size --crop
     --centre --angle --scale --signed --unsigned --preview --out-type --out-file
-    --sidecar --count --out-start --shard --skip-existing --follow --progress --probe
+    --sidecar --count --out-start --shard --skip-existing --follow --settle --progress --probe
     --threads --quiet --help --version' -- "$cur"))
 }
 complete -F _projconv_batch projconv-batch

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <functional>
 
 #include "cli/batch_options.h"
 #include "cli/exit_codes.h"
+#include "cli/sequence_options.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/qt_printing.h"
 #include "tests/support/parameter_printing.h"
@@ -141,6 +143,9 @@ const BadCase kBadCases[] = {
     {{"--threads", "two"}, "--threads"},
     {{"stray"}, "stray"},
     {{"--start", "1", "--", "--start"}, "--start"},
+    {{"--settle", "1"}, "--follow"},
+    {{"--follow", "1", "--settle", "-0.1"}, "--settle"},
+    {{"--follow", "1", "--settle", "86401"}, "--settle"},
 };
 
 TEST(BatchOptions, MalformedCommandLinesNameTheOption) {
@@ -172,6 +177,43 @@ TEST(BatchOptions, HelpDocumentsEveryOption) {
         "--in-size",  "--out-size",   "--crop",      "--centre",     "--angle",     "--scale",
         "--help",     "--version",    "--quiet"}) {
     EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+  }
+}
+
+TEST(SequenceOptions, SettleTimeOfAFollowedBatch) {
+  const auto settle = [](const QStringList& arguments) {
+    const auto parsed =
+        ParseBatchArguments(QStringList{"projconv-batch", "--follow", "5"} + arguments);
+    return std::get<BatchOptions>(parsed).sequence.span.settleSeconds;
+  };
+  EXPECT_EQ(settle({}), 1.0);
+  EXPECT_FLOAT_EQ(static_cast<float>(settle({"--settle", "0.2"})), 0.2f);
+}
+
+// Shards split exactly what the whole run with the same span converts: the
+// first min(files, count) inputs, in shares that follow one another and
+// differ by at most one file.
+TEST(ShardSpan, ShardsTogetherTakeWhatTheWholeRunTakes) {
+  for (const std::int64_t files : {0, 1, 7, 13, 100}) {
+    for (const std::int64_t count : {-1, 0, 1, 4, 13, 20}) {
+      for (const std::int64_t shards : {1, 2, 3, 8}) {
+        SCOPED_TRACE(testing::Message() << files << " files, count " << count << ", " << shards);
+        SequenceSpan whole;
+        whole.limit = count;
+        whole.outStart = 3;
+        const std::int64_t taken = count < 0 ? files : std::min(files, count);
+        std::int64_t next = 0;
+        for (std::int64_t index = 0; index < shards; ++index) {
+          const SequenceSpan share = ShardSpan(whole, Shard{index, shards}, files);
+          EXPECT_EQ(share.skip, next);
+          EXPECT_GE(share.limit, taken / shards);
+          EXPECT_LE(share.limit, taken / shards + 1);
+          EXPECT_EQ(share.outStart, whole.outStart);
+          next += share.limit;
+        }
+        EXPECT_EQ(next, taken);
+      }
+    }
   }
 }
 

@@ -30,6 +30,45 @@ def contents(folder):
     return {p.name: p.read_bytes() for p in sorted(folder.iterdir())}
 
 
+# Writers of one input file as a detector may write it, each leaving it at
+# its full length before it holds the right bytes, or in pieces with pauses
+# shorter than the settle time of the tests.
+def in_pieces(path, data, length=0):
+    with open(path, "wb") as f:
+        f.truncate(length)
+        for at in range(0, len(data), 200):
+            f.flush()
+            time.sleep(0.03)
+            f.write(data[at:at + 200])
+
+
+def preallocated(path, data):
+    in_pieces(path, data, len(data))
+
+
+def tail_first(path, data):
+    with open(path, "wb") as f:
+        f.seek(len(data) - 100)
+        f.write(data[-100:])
+        f.flush()
+        time.sleep(0.03)
+        f.seek(0)
+        f.write(data[:-100])
+
+
+def replaced(path, data):
+    with open(path, "wb") as junk:
+        junk.write(bytes(len(data)))
+        junk.flush()
+        time.sleep(0.03)
+        path.with_suffix(".part").write_bytes(data)
+        path.with_suffix(".part").rename(path)
+
+
+def closed_at_once(path, data):
+    path.write_bytes(data)
+
+
 class SequenceRuns(unittest.TestCase):
     def setUp(self):
         self.scratch = tempfile.TemporaryDirectory()
@@ -65,6 +104,17 @@ class SequenceRuns(unittest.TestCase):
                         self.assertEqual(result.returncode, 0, result.stderr)
                     self.assertEqual(contents(out), whole)
 
+    def test_shards_with_a_count_write_what_the_whole_run_with_it_writes(self):
+        inputs = self.sequence("in", 13)
+        span = ["--count", "4", "--out-start", "2"]
+        whole, out = self.root / "whole", self.root / "out"
+        whole.mkdir()
+        out.mkdir()
+        run(inputs, whole, *span)
+        for index in range(2):
+            self.assertEqual(run(inputs, out, *span, "--shard", f"{index}/2").returncode, 0)
+        self.assertEqual(contents(out), contents(whole))
+
     def test_a_rerun_rewrites_exactly_the_missing_and_wrong_sized(self):
         inputs = self.sequence("in", 9)
         whole = self.whole_run(inputs)
@@ -86,42 +136,71 @@ class SequenceRuns(unittest.TestCase):
         expected = dict(whole, **{"o003.raw": b"k" * len(whole["o003.raw"])})
         self.assertEqual(contents(out), expected)
 
-    def test_following_a_scan_written_in_pieces(self):
-        source = self.sequence("source", 4)
-        whole = self.whole_run(source)
-        inputs = self.root / "in"
+    def follow(self, write, *options):
+        """Follows a scan of 3 files that `write` writes, one by one, after the
+        batch has started; the batch's result, its outputs, the whole run's, and
+        the seconds it took to end after the last file was written."""
+        source = self.sequence(f"source_{write.__name__}", 3)
+        inputs, out = self.root / f"in_{write.__name__}", self.root / f"out_{write.__name__}"
         inputs.mkdir()
-        out = self.root / "out"
         out.mkdir()
         finished = []
 
         def write_scan():
             for path in sorted(source.iterdir()):
-                data = path.read_bytes()
-                with open(inputs / path.name, "wb") as f:
-                    for piece in range(0, len(data), 200):
-                        f.write(data[piece:piece + 200])
-                        f.flush()
-                        time.sleep(0.05)
+                write(inputs / path.name, path.read_bytes())
                 time.sleep(0.3)
             finished.append(time.monotonic())
 
         # The converter first, as on a beamline: it must wait for files that
-        # do not exist yet and for files that are not whole yet.
+        # do not exist yet and for files that are not written yet.
         converter = subprocess.Popen([BATCH, *LAYOUT, "--quiet", "--in-folder", str(inputs),
-                                      "--out-folder", str(out), "--follow", "1"],
+                                      "--out-folder", str(out), *options],
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         time.sleep(0.3)
         writer = threading.Thread(target=write_scan)
         writer.start()
-        _, errors = converter.communicate(timeout=60)
+        try:
+            _, errors = converter.communicate(timeout=120)
+        finally:
+            converter.kill()
         ended = time.monotonic()
         writer.join()
-        result = subprocess.CompletedProcess(converter.args, converter.returncode, "", errors)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(contents(out), whole)
-        self.assertLess(ended - finished[0], 1 + 1)
+        whole = self.whole_run(source, f"whole_{write.__name__}")
+        return converter.returncode, errors, contents(out), whole, ended - finished[0]
 
+    def test_following_a_scan_written_in_pieces(self):
+        status, errors, outputs, whole, after = self.follow(in_pieces, "--follow", "1")
+        self.assertEqual(status, 0, errors)
+        self.assertEqual(outputs, whole)
+        self.assertLess(after, 1 + 1)
+
+    def test_following_never_converts_a_file_before_it_is_written(self):
+        for write in (in_pieces, preallocated, tail_first, replaced):
+            with self.subTest(writer=write.__name__):
+                status, errors, outputs, whole, _ = self.follow(
+                    write, "--follow", "1", "--settle", "0.2")
+                self.assertEqual(status, 0, errors)
+                self.assertEqual(outputs, whole)
+
+    def test_following_takes_a_file_closed_after_writing_at_once(self):
+        status, errors, outputs, whole, after = self.follow(
+            closed_at_once, "--follow", "0.5", "--settle", "60")
+        self.assertEqual(status, 0, errors)
+        self.assertEqual(outputs, whole)
+        self.assertLess(after, 0.5 + 1)
+
+    def test_count_0_converts_nothing_and_says_so(self):
+        inputs = self.sequence("in", 3)
+        out = self.root / "out"
+        out.mkdir()
+        result = run(inputs, out, "--count", "0", "--progress", "json",
+                     "--sidecar", str(self.root / "record"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("projconv-batch: --count 0: no input file is converted", result.stderr)
+        self.assertEqual(json.loads(result.stdout.splitlines()[-1])["end"], "limit_reached")
+        self.assertEqual(json.loads((self.root / "record.json").read_text())["files_written"], 0)
+        self.assertEqual(contents(out), {})
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
