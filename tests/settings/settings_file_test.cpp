@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include "settings/name_text.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/settings_test_support.h"
 
@@ -129,6 +130,9 @@ TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
       "/per%cent%04i",
       "a\"b,c\\d",
       "/trailing\\",
+      "d\xe9",                 // Latin-1, and bytes no UTF-8 starts with
+      "/\xff\xfe\x80/r\xe9s",  // then letters QSettings reads as hex
+      "\xed\xb3\xa9",          // the lone surrogate U+DCE9 in UTF-8 form
   };
   for (const char* name : names) {
     ConversionParameters settings = FirstRunSettings();
@@ -145,6 +149,26 @@ TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
 TEST_F(SettingsFileTest, HandEditedUnquotedCommaIsJoinedBack) {
   const QString path = WriteFile("hand.ini", "[Qarmo_Convertor]\nProjInFolder=/scans/a,b,c\n");
   EXPECT_EQ(LoadSettingsFile(path).settings.inFolder, "/scans/a,b,c");
+}
+
+TEST_F(SettingsFileTest, NamesWrittenInAsBytesLoadAsThoseBytes) {
+  // A value another tool wrote in Latin-1, a hex digit after the byte, one
+  // quoted and one in a file that is itself named in Latin-1.
+  const QString path = WriteFile(NameToText("hand\xe9.ini"),
+                                 "[Qarmo_Convertor]\n"
+                                 "ProjInFolder=/scans/d\xe9\n"
+                                 "ProjOutFolder=\"/o\xe9"
+                                 "9,a\"\n"
+                                 "ProjInFormat=r\xe9\xff%04i\n"
+                                 "HeaderLen=12\n");
+  const SettingsLoad load = LoadSettingsFile(path);
+  EXPECT_TRUE(load.problems.isEmpty()) << load.problems.join('\n').toStdString();
+  EXPECT_EQ(load.settings.inFolder, "/scans/d\xe9");
+  EXPECT_EQ(load.settings.outFolder,
+            "/o\xe9"
+            "9,a");
+  EXPECT_EQ(load.settings.inFormat, "r\xe9\xff%04i");
+  EXPECT_EQ(load.settings.headerLen, 12);
 }
 
 TEST_F(SettingsFileTest, MalformedNumbersKeepTheirDefaultsAndAreReported) {
