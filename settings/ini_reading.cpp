@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -43,17 +44,22 @@ QByteArray EscapedIniBytes(const QByteArray& bytes) {
   const std::string_view all(bytes.constData(), std::size_t(bytes.size()));
   if (IsUtf8(all)) return bytes;
   QByteArray out;
+  bool inValue = false;
   bool escaping = false;
   for (std::size_t at = 0; at < all.size();) {
     const std::size_t length = Utf8SequenceAt(all, at);
-    escaping = length == 0 || (escaping && length == 1 && IsHexDigit(all[at]));
+    escaping = inValue && (length == 0 || (escaping && length == 1 && IsHexDigit(all[at])));
     if (escaping) {
       AppendEscape(out, (length == 0 ? 0xDC00u : 0u) + static_cast<unsigned char>(all[at]));
       ++at;
-    } else {
-      out.append(all.data() + at, qsizetype(length));
-      at += length;
+      continue;
     }
+    // QSettings reads a backslash in a key as a group's slash, so a key
+    // keeps its stray bytes, and is reported as no setting's.
+    inValue = all[at] == '\n' ? false : inValue || all[at] == '=';
+    const std::size_t taken = std::max<std::size_t>(length, 1);  // a stray byte of a key
+    out.append(all.data() + at, qsizetype(taken));
+    at += taken;
   }
   return out;
 }

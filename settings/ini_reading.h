@@ -28,9 +28,10 @@ class IniReading {
   std::unique_ptr<QSettings> store_;
 };
 
-// `bytes` with every byte outside a UTF-8 sequence written as "\xdcNN", and a
-// hex digit right after such an escape escaped as well, since QSettings would
-// read it as part of the number. The bytes unchanged when they are UTF-8.
+// `bytes` with every byte of a value (after a line's first '=') outside a
+// UTF-8 sequence written as "\xdcNN", and a hex digit right after such an
+// escape escaped as well, since QSettings would read it as part of the
+// number. The bytes unchanged when they are UTF-8.
 QByteArray EscapedIniBytes(const QByteArray& bytes);
 
 }  // namespace projconv

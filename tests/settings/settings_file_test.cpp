@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include "settings/name_text.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/settings_test_support.h"
 
@@ -152,23 +151,17 @@ TEST_F(SettingsFileTest, HandEditedUnquotedCommaIsJoinedBack) {
 }
 
 TEST_F(SettingsFileTest, NamesWrittenInAsBytesLoadAsThoseBytes) {
-  // A value another tool wrote in Latin-1, a hex digit after the byte, one
-  // quoted and one in a file that is itself named in Latin-1.
-  const QString path = WriteFile(NameToText("hand\xe9.ini"),
-                                 "[Qarmo_Convertor]\n"
-                                 "ProjInFolder=/scans/d\xe9\n"
-                                 "ProjOutFolder=\"/o\xe9"
-                                 "9,a\"\n"
-                                 "ProjInFormat=r\xe9\xff%04i\n"
-                                 "HeaderLen=12\n");
-  const SettingsLoad load = LoadSettingsFile(path);
-  EXPECT_TRUE(load.problems.isEmpty()) << load.problems.join('\n').toStdString();
-  EXPECT_EQ(load.settings.inFolder, "/scans/d\xe9");
-  EXPECT_EQ(load.settings.outFolder,
-            "/o\xe9"
-            "9,a");
-  EXPECT_EQ(load.settings.inFormat, "r\xe9\xff%04i");
-  EXPECT_EQ(load.settings.headerLen, 12);
+  // Latin-1 as another tool writes it (\351 is 0xe9): bare, two bytes
+  // running, quoted with a hex digit after the byte, and in a key.
+  const SettingsLoad load = LoadSettingsFile(
+      WriteFile("latin1.ini",
+                "[Qarmo_Convertor]\nProjInFolder=/d\351\nProjInFormat=r\351\377%04i\n"
+                "ProjOutFolder=\"/o\3519,a\"\nProj\351=1\n"));
+  ASSERT_EQ(load.problems.size(), 1);  // the key: its bytes are not a setting's name
+  EXPECT_TRUE(load.problems[0].startsWith("unknown key")) << load.problems[0].toStdString();
+  const ConversionParameters& s = load.settings;
+  EXPECT_EQ((std::vector{s.inFolder, s.inFormat, s.outFolder}),
+            (std::vector<std::string>{"/d\351", "r\351\377%04i", "/o\3519,a"}));
 }
 
 TEST_F(SettingsFileTest, MalformedNumbersKeepTheirDefaultsAndAreReported) {
