@@ -6,6 +6,7 @@
 #include <string>
 
 #include "form/number_text.h"
+#include "settings/name_text.h"
 
 namespace projconv {
 
@@ -42,7 +43,7 @@ std::function<ValueReading(const QString&)> Text(std::string S::*member) {
   return [member](const QString& value) -> ValueReading {
     // An empty folder would put the files at the root of the file system.
     if (value.isEmpty()) return QStringLiteral("the value is empty");
-    return [member, text = value.toStdString()](S& s) { s.*member = text; };
+    return [member, text = NameOfText(value)](S& s) { s.*member = text; };
   };
 }
 
