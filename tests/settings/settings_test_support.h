@@ -4,9 +4,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <cstdio>
 
-#include "settings/name_text.h"
 #include "settings/settings_file.h"
 #include "tests/settings/qt_printing.h"
 #include "tests/support/parameter_printing.h"
@@ -20,16 +18,11 @@ class SettingsFileTest : public ::testing::Test {
  protected:
   QString Path(const QString& name) const { return dir_.filePath(name); }
 
-  // Written by its bytes, so that a name that is not UTF-8 names its file.
   QString WriteFile(const QString& name, const QByteArray& text) const {
-    const QString path = Path(name);
-    std::FILE* file = std::fopen(NameOfText(path).c_str(), "wb");
-    EXPECT_NE(file, nullptr) << NameOfText(path);
-    if (file != nullptr) {
-      std::fwrite(text.constData(), 1, std::size_t(text.size()), file);
-      std::fclose(file);
-    }
-    return path;
+    QFile file(Path(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
   }
 
   // Saves `settings`, and returns the path of a fresh copy of the file.
