@@ -81,8 +81,9 @@ class SequenceRuns(unittest.TestCase):
         lines = [json.loads(line) for line in result.stdout.splitlines()]
         rewritten = [e["output_number"] for e in lines if e["event"] == "file" and not e["kept"]]
         self.assertEqual(rewritten, [2, 4, 7, 8])
-        self.assertEqual(lines[-1], {"event": "end", "end": "input_missing", "files_written": 4,
-                                     "files_kept": 5, "samples_wrapped": 0, "exit_status": 0})
+        self.assertEqual(lines[-1], {"event": "end", "end": "input_missing", "reason": "",
+                                     "files_written": 4, "files_kept": 5, "samples_wrapped": 0,
+                                     "exit_status": 0})
         expected = dict(whole, **{"o003.raw": b"k" * len(whole["o003.raw"])})
         self.assertEqual(contents(out), expected)
 
