@@ -6,6 +6,7 @@
 #include <string>
 
 #include "form/number_text.h"
+#include "settings/name_text.h"
 
 namespace projconv {
 
@@ -42,7 +43,7 @@ std::function<ValueReading(const QString&)> Text(std::string S::*member) {
   return [member](const QString& value) -> ValueReading {
     // An empty folder would put the files at the root of the file system.
     if (value.isEmpty()) return QStringLiteral("the value is empty");
-    return [member, text = value.toStdString()](S& s) { s.*member = text; };
+    return [member, text = NameOfText(value)](S& s) { s.*member = text; };
   };
 }
 
@@ -277,11 +278,16 @@ The parameters come from --settings FILE, or the built-in defaults with
 and the built-in defaults when it does not. The options for single parameters
 then override them.
 
-Messages go to standard error as "Caption: text". On a terminal a progress line
-shows the files written, images per second and megabytes read plus written per
+Messages go to standard error as "Caption: text". A file that ends the batch
+for a reason the system gives is followed by that reason on a line of its own,
+such as "Info: Reason: Permission denied". On a terminal a progress line shows
+the files written, images per second and megabytes read plus written per
 second, and, once the input files that follow one another from the first number
 have been counted, how many there are and the time left; otherwise only a
 summary line is printed at the end.
+
+Folders, patterns and file names are used as the bytes they are given as, on
+the command line and in the settings file, UTF-8 or not.
 
 Exit status:
   0    the sequence ended at the first missing input file, or the share that

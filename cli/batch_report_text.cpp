@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.h"
+
 namespace projconv {
 
 namespace {
@@ -39,6 +41,16 @@ std::string SummaryText(std::int64_t filesWritten, double seconds, const std::st
     text += Printed("; %lld existing files kept", static_cast<long long>(filesKept));
   }
   return text;
+}
+
+std::string MessageLines(const std::string& caption, const std::string& text,
+                         const std::string& reason) {
+  const std::string underneath = "\n" + reason;
+  const bool split = !reason.empty() && text.ends_with(underneath);
+  const std::string head = split ? text.substr(0, text.size() - underneath.size()) : text;
+  std::string lines = caption + ": " + TerminalText(head) + "\n";
+  if (split) lines += caption + ": Reason: " + TerminalText(reason) + "\n";
+  return lines;
 }
 
 }  // namespace projconv

@@ -18,4 +18,12 @@ std::string SummaryText(std::int64_t filesWritten, double seconds, const std::st
                         bool interrupted, std::int64_t samplesWrapped = 0,
                         std::int64_t filesKept = 0);
 
+// A message of the batch as printed: "Caption: text\n", made safe for a
+// terminal. The engine puts the system's `reason` for an end at a file on a
+// line of its own under the message; it is printed as "Caption: Reason: ..."
+// so that every line starts with its caption and the reasons can be found
+// by one search.
+std::string MessageLines(const std::string& caption, const std::string& text,
+                         const std::string& reason);
+
 }  // namespace projconv

@@ -63,7 +63,7 @@ void PrintMessagesAndSummary(const ConsoleReporter& reporter, const BatchResult&
                              const std::string& destination, double seconds) {
   if (ShowsMessages(result, quiet)) {
     for (const auto& [caption, text] : reporter.messages()) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(text).c_str());
+      std::fputs(MessageLines(caption, text, result.reason).c_str(), stderr);
     }
   }
   if (!quiet && result.end != BatchEnd::Refused) {
@@ -110,12 +110,15 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
   const BatchRecord record{QCoreApplication::applicationVersion().toStdString(), settings, output,
                            result, job.span};
-  if (const std::optional<std::string> failed = WriteSidecar(record)) {
-    // Even under --quiet: a pipeline that reads the sidecar must learn why
-    // it is not there.
-    std::fprintf(stderr, "projconv-batch: %s\n", TerminalText(*failed).c_str());
-    if (status == kExitConverted) status = kExitFileFailed;
+  // Even under --quiet: a pipeline that reads the sidecar must learn why
+  // it is not there.
+  const SidecarOutcome sidecar = WriteSidecar(record);
+  for (const std::string& text : {sidecar.failure, sidecar.leftOut}) {
+    if (!text.empty()) std::fprintf(stderr, "projconv-batch: %s\n", TerminalText(text).c_str());
   }
+  // A header left out for its names is no failure: the conversion and its
+  // record are whole, and a rerun with the same names would leave it out again.
+  if (!sidecar.failure.empty() && status == kExitConverted) status = kExitFileFailed;
   if (sequence.jsonProgress) reporter.PrintEnd(result, status);
   return status;
 }

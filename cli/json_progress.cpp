@@ -32,6 +32,7 @@ std::string EndJson(const BatchResult& result, int exitStatus) {
   return Line({
       {"event", "end"},
       {"end", BatchEndName(result.end)},
+      {"reason", result.reason},
       {"files_written", result.filesWritten},
       {"files_kept", result.filesKept},
       {"samples_wrapped", result.samplesWrapped},

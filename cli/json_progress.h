@@ -16,7 +16,8 @@ namespace projconv {
 //  "kept":false,"images_per_second":41.2}
 std::string FileDoneJson(const FileDone& file, std::int64_t filesDone, double seconds);
 
-// {"event":"end","end":"input_missing","files_written":23,"exit_status":0}
+// {"event":"end","end":"output_not_written","reason":"No space left on device",
+//  "files_written":23,"files_kept":0,"samples_wrapped":0,"exit_status":1}
 std::string EndJson(const BatchResult& result, int exitStatus);
 
 }  // namespace projconv

@@ -12,16 +12,27 @@
 #include "cli/preview_picture.h"
 #include "cli/probe_run.h"
 #include "cli/terminal_text.h"
+#include "settings/name_text.h"
 
 namespace projconv {
 
 namespace {
 
+// Names in the text go out as the bytes they were given as.
 void PrintLines(std::FILE* stream, const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  std::fputs(TerminalText(std::string_view(bytes.constData(), std::size_t(bytes.size()))).c_str(),
-             stream);
+  std::fputs(TerminalText(NameOfText(text)).c_str(), stream);
   std::fflush(stream);
+}
+
+// Qt decodes the command line as UTF-8 and makes every other byte U+FFFD, so
+// a folder such as "d\xe9" would name another one; decoded here instead, each
+// such byte is kept (settings/name_text.h) and every option that becomes a
+// path turns it back into the byte. QCoreApplication has taken its own
+// arguments out of argv by now.
+QStringList ArgumentsOf(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int k = 0; k < argc; ++k) arguments << NameToText(argv[k]);
+  return arguments;
 }
 
 int ReportUsageError(const UsageError& error) {
@@ -65,7 +76,7 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationName(QStringLiteral("projconv-batch"));
   QCoreApplication::setApplicationVersion(QStringLiteral(PROJCONV_VERSION));
 
-  const ParsedArguments parsed = ParseBatchArguments(QCoreApplication::arguments());
+  const ParsedArguments parsed = ParseBatchArguments(ArgumentsOf(argc, argv));
   if (const auto* error = std::get_if<UsageError>(&parsed)) return ReportUsageError(*error);
   if (const auto* request = std::get_if<InfoRequest>(&parsed)) return Answer(*request);
   return Convert(std::get<BatchOptions>(parsed));

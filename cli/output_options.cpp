@@ -1,5 +1,7 @@
 #include "cli/output_options.h"
 
+#include "settings/name_text.h"
+
 namespace projconv {
 
 void DefineOutputOptions(QCommandLineParser& parser) {
@@ -31,7 +33,7 @@ std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, Outpu
     choice.type = *type;
   }
   const bool named = parser.isSet(QStringLiteral("out-file"));
-  choice.file = parser.value(QStringLiteral("out-file")).toStdString();
+  choice.file = NameOfText(parser.value(QStringLiteral("out-file")));
   if (IsSingleFile(choice.type) && (!named || choice.file.empty())) {
     return QStringLiteral("--out-file: %1 output goes to one file, which it names")
         .arg(QString::fromUtf8(OutputTypeName(choice.type)));
@@ -41,7 +43,7 @@ std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, Outpu
         .arg(QString::fromUtf8(OutputTypeName(choice.type)));
   }
   if (parser.isSet(QStringLiteral("sidecar"))) {
-    choice.sidecar = parser.value(QStringLiteral("sidecar")).toStdString();
+    choice.sidecar = NameOfText(parser.value(QStringLiteral("sidecar")));
     if (choice.sidecar.empty()) return QStringLiteral("--sidecar: the stem is empty");
   }
   return std::nullopt;

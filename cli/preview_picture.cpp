@@ -1,5 +1,6 @@
 #include "cli/preview_picture.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <cstdio>
 #include <string>
@@ -10,6 +11,7 @@
 #include "preview/crop_overlay.h"
 #include "preview/preview_renderer.h"
 #include "preview/side_by_side.h"
+#include "settings/name_text.h"
 
 namespace projconv {
 
@@ -28,6 +30,19 @@ std::string Size(const PaneImage& pane) {
   return std::to_string(pane.sampleWidth) + " x " + std::to_string(pane.sampleHeight);
 }
 
+// Made in memory and written by its bytes: Qt would open the file by a name
+// it has made UTF-8, which is another file when the name is not.
+bool SavePng(const QImage& image, const std::string& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written =
+      std::fwrite(png.constData(), 1, std::size_t(png.size()), file) == std::size_t(png.size());
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan& span,
@@ -43,16 +58,16 @@ int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan
   const RgbImage image = SideBySide(*picture.input, overlay, *picture.output);
   const QImage view(image.bytes.data(), image.width, image.height, 3 * image.width,
                     QImage::Format_RGB888);
-  if (!view.save(file, "PNG")) {
-    return Refuse(kExitFileFailed, "the picture cannot be written to " + file.toStdString());
+  const std::string path = NameOfText(file);
+  if (!SavePng(view, path)) {
+    return Refuse(kExitFileFailed, "the picture cannot be written to " + path);
   }
   if (quiet) return kExitConverted;
   if (!picture.inputNote.empty()) {
     std::fprintf(stderr, "Note: %s\n", TerminalText(picture.inputNote).c_str());
   }
   const std::string summary = "projconv-batch: " + picture.inputName + " (" + Size(*picture.input) +
-                              ") and its output (" + Size(*picture.output) + ") drawn to " +
-                              file.toStdString();
+                              ") and its output (" + Size(*picture.output) + ") drawn to " + path;
   std::fprintf(stderr, "%s\n", TerminalText(summary).c_str());
   return kExitConverted;
 }

@@ -7,6 +7,7 @@
 #include "cli/terminal_text.h"
 #include "probe/file_bytes.h"
 #include "probe/layout_probe.h"
+#include "settings/name_text.h"
 
 namespace projconv {
 
@@ -38,7 +39,7 @@ std::string LayoutOptions(const RawLayout& layout) {
 }  // namespace
 
 int RunProbe(const ProbeRequest& request) {
-  const std::string path = request.file.toStdString();
+  const std::string path = NameOfText(request.file);
   FileBytes bytes;
   if (!bytes.Open(path)) {
     return Refuse(kExitFileFailed, path + " cannot be probed: " + bytes.problem());

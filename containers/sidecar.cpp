@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <type_traits>
 
 #include "engine/name_pattern.h"
@@ -46,6 +47,8 @@ std::string RecordJson(const BatchRecord& r) {
       // The normal end of a sequence is its first missing input.
       {"end", BatchEndName(r.result.end)},
       {"ended_at", r.result.fileName},
+      // Why that file failed, in the system's words; empty for a normal end.
+      {"reason", r.result.reason},
       {"samples_wrapped", r.result.samplesWrapped},
   };
   // Names that are not UTF-8 are kept readable rather than refused: the
@@ -64,6 +67,20 @@ std::filesystem::path DataFolderFromHeader(const BatchRecord& r) {
   return relative.empty() ? data : relative;
 }
 
+// The numbered form's pattern is printf's: a `%` of the folder is doubled so
+// that it names itself, while the output pattern already is one.
+std::string DataPattern(const std::filesystem::path& folder, const std::string& outFormat) {
+  std::string escaped;
+  for (const char c : folder.generic_string()) escaped += c == '%' ? "%%" : std::string(1, c);
+  return (std::filesystem::path(escaped) / outFormat).generic_string();
+}
+
+// A header is read line by line, so no line break of a name can be in it.
+bool HeaderCanName(const BatchRecord& r) {
+  const std::string path = (DataFolderFromHeader(r) / r.parameters.outFormat).generic_string();
+  return path.find_first_of("\n\r") == std::string::npos;
+}
+
 // A MetaImage header over the numbered raw files: one 3-D image of 16-bit
 // two's-complement samples in little-endian order, one file per slice.
 std::string MetaImageHeader(const BatchRecord& r) {
@@ -77,7 +94,7 @@ std::string MetaImageHeader(const BatchRecord& r) {
           std::to_string(r.parameters.outSizeY) + " " + std::to_string(images) + "\n";
   text += "ElementType = MET_SHORT\n";
   const std::filesystem::path folder = DataFolderFromHeader(r);
-  const std::string pattern = (folder / r.parameters.outFormat).generic_string();
+  const std::string pattern = DataPattern(folder, r.parameters.outFormat);
   // The numbered form splits at spaces; a name with one in it is listed
   // file by file instead, which readers take line by line.
   if (pattern.find_first_of(" \t") == std::string::npos) {
@@ -105,12 +122,20 @@ std::optional<std::string> WriteText(const std::string& path, const std::string&
 
 }  // namespace
 
-std::optional<std::string> WriteSidecar(const BatchRecord& record) {
+SidecarOutcome WriteSidecar(const BatchRecord& record) {
   const std::string& stem = record.output.sidecar;
-  if (stem.empty()) return std::nullopt;
-  if (auto failed = WriteText(stem + ".json", RecordJson(record))) return failed;
-  if (record.output.type != OutputType::Raw) return std::nullopt;
-  return WriteText(stem + ".mhd", MetaImageHeader(record));
+  if (stem.empty()) return {};
+  if (auto failed = WriteText(stem + ".json", RecordJson(record))) return {*failed, {}};
+  if (record.output.type != OutputType::Raw) return {};
+  if (!HeaderCanName(record)) {
+    return {{},
+            stem +
+                ".mhd is not written: a MetaImage header cannot name files whose folder or "
+                "name holds a line break; " +
+                stem + ".json describes the batch"};
+  }
+  if (auto failed = WriteText(stem + ".mhd", MetaImageHeader(record))) return {*failed, {}};
+  return {};
 }
 
 }  // namespace projconv

@@ -5,7 +5,6 @@
 // headerless output, STEM.mhd, a MetaImage header that presents the whole
 // numbered sequence as one 3-D image.
 
-#include <optional>
 #include <string>
 
 #include "containers/output_choice.h"
@@ -22,9 +21,16 @@ struct BatchRecord {
   SequenceSpan span = {};  // where in the sequence the batch began
 };
 
+// What became of a sidecar, each as a message naming the file, or empty.
+struct SidecarOutcome {
+  std::string failure;  // a file that could not be written
+  // STEM.mhd left out by design: its names hold a line break, which no
+  // header can. The record in STEM.json still tells everything.
+  std::string leftOut;
+};
+
 // Writes the sidecar of `record` at output.sidecar (nothing when it is
-// empty), whatever the batch's end. Nothing, or what went wrong, as a
-// message naming the file.
-std::optional<std::string> WriteSidecar(const BatchRecord& record);
+// empty), whatever the batch's end.
+SidecarOutcome WriteSidecar(const BatchRecord& record);
 
 }  // namespace projconv

@@ -103,7 +103,7 @@ void ConverterDialog::OnWorkerMessage(const WorkerMessageEvent& message) {
   // Every message of a batch is its last word: no image follows while the
   // box waits, so the figures stop where the batch did.
   forecast_->Stop();
-  QMessageBox* const box = OpenMessageBox(*this, message.text(), message.caption());
+  QMessageBox* const box = OpenBatchMessageBox(*this, message.text(), message.caption());
   connect(box, &QDialog::finished, this, [this, request] { bridge_.Answer(request); });
   workerBox_ = box;
 }

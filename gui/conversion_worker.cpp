@@ -45,9 +45,9 @@ void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge, const BatchO
     const BatchResult result = RunIntoOutput(job, output);
     if (!output.choice.sidecar.empty()) {
       const BatchRecord record{output.version, job.parameters(), output.choice, result};
-      if (const std::optional<std::string> failed = WriteSidecar(record)) {
-        bridge.ShowMessage(*failed, "Error");
-      }
+      const SidecarOutcome sidecar = WriteSidecar(record);
+      if (!sidecar.failure.empty()) bridge.ShowMessage(sidecar.failure, "Error");
+      if (!sidecar.leftOut.empty()) bridge.ShowMessage(sidecar.leftOut, "Info");
     }
   } catch (const std::exception& e) {
     bridge.ShowMessage(std::string("The conversion stopped: ") + e.what(), "Error");

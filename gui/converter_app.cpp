@@ -14,6 +14,7 @@
 #include "gui/converter_dialog.h"
 #include "gui/dialog_settings.h"
 #include "gui/preview_panel.h"
+#include "settings/ini_reading.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 
@@ -79,16 +80,20 @@ void RememberOutput(const ConverterDialog& dialog) {
 }
 
 void LoadSettingsInto(ConverterDialog& dialog) {
-  QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
+  // Read through IniReading, so that a folder that is not UTF-8 keeps its
+  // bytes; store.fileName() may then be a copy's, so the path is named.
+  const QString path = DesktopSettingsPath();
+  IniReading reading(path);
+  QSettings& store = reading.store();
   const SettingsLoad load = LoadSettings(store);
   QStringList problems = load.problems;
   problems << RestoreOutput(store, dialog);
   // A value that cannot be read keeps its default; the user sees the default
   // in the dialog, and the file is rewritten on "Remeber and Exit".
   for (const QString& problem : problems) {
-    std::fprintf(stderr, "projconv: %s: %s\n", qPrintable(store.fileName()), qPrintable(problem));
+    std::fprintf(stderr, "projconv: %s: %s\n", qPrintable(path), qPrintable(problem));
   }
-  ShowProblemsOnceOpen(dialog, store.fileName(), problems);
+  ShowProblemsOnceOpen(dialog, path, problems);
   LoadIntoDialog(load.settings, dialog.values());
 }
 

@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <utility>
 
+#include "settings/name_text.h"
+
 namespace projconv {
 
 namespace {
@@ -81,15 +83,17 @@ QWidget* QtControls::Find(int id) const {
 
 std::string QtControls::Text(int id) const {
   QWidget* const widget = Find(id);
-  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
-  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
-  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+  // Names go both ways as settings/name_text.h says: a folder that is not
+  // UTF-8 comes back from its edit as the bytes it went in with.
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return NameOfText(edit->text());
+  if (auto* label = qobject_cast<QLabel*>(widget)) return NameOfText(label->text());
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return NameOfText(button->text());
   return {};
 }
 
 void QtControls::SetText(int id, const std::string& text) {
   QWidget* const widget = Find(id);
-  const QString qtext = QString::fromStdString(text);
+  const QString qtext = NameToText(text);
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     // Setting the same text again would clear the selection, the caret and
     // the undo history of an edit the user may be working in.

@@ -1,10 +1,15 @@
 #include "settings/settings_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
-#include <QFileInfo>
 #include <QVariant>
 #include <algorithm>
+#include <string>
 
+#include "settings/ini_reading.h"
+#include "settings/name_text.h"
 #include "settings/settings_keys.h"
 
 namespace projconv {
@@ -19,8 +24,10 @@ std::optional<QString> TextOf(const QVariant& value) {
   switch (value.typeId()) {
     case QMetaType::QStringList:
       return value.toStringList().join(QLatin1Char(','));
-    case QMetaType::QString:
     case QMetaType::QByteArray:
+      // How a name that is not UTF-8 is saved; see StoredValue.
+      return NameToText(value.toByteArray().toStdString());
+    case QMetaType::QString:
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
@@ -43,6 +50,26 @@ QStringList UnknownKeyProblems(const QSettings& store) {
     if (!known) problems << QStringLiteral("unknown key %1").arg(QuotedForMessage(name));
   }
   return problems;
+}
+
+// What keeps `path` (bytes, as the system names it) from being read as a
+// settings file; empty when nothing does. Asked before the file is opened,
+// which a FIFO would not survive.
+QString FileProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return QStringLiteral("the file does not exist");
+  if (!S_ISREG(info.st_mode)) return QStringLiteral("it is not a file");
+  if (::access(path.c_str(), R_OK) != 0) return QStringLiteral("the file cannot be read");
+  return {};
+}
+
+// Text as QSettings stores it, except a name that is not UTF-8: QSettings
+// would write its bytes as U+FFFD, but keeps a byte array exactly, written as
+// "@ByteArray(d\xe9)" and read back as the same bytes.
+QVariant StoredValue(const QString& text) {
+  const std::string name = NameOfText(text);
+  if (IsUtf8(name)) return text;
+  return QByteArray(name.data(), qsizetype(name.size()));
 }
 
 QString StatusProblem(QSettings::Status status) {
@@ -82,18 +109,11 @@ SettingsLoad LoadSettings(QSettings& store) {
 }
 
 SettingsLoad LoadSettingsFile(const QString& path) {
-  const QFileInfo info(path);
-  QString problem;
-  if (!info.exists()) {
-    problem = QStringLiteral("the file does not exist");
-  } else if (!info.isFile()) {
-    problem = QStringLiteral("it is not a file");
-  } else if (!info.isReadable()) {
-    problem = QStringLiteral("the file cannot be read");
-  }
+  const QString problem = FileProblem(NameOfText(path));
   if (!problem.isEmpty()) return SettingsLoad{FirstRunSettings(), QStringList{problem}};
 
-  QSettings store(path, QSettings::IniFormat);
+  IniReading reading(path);
+  QSettings& store = reading.store();
   SettingsLoad load = LoadSettings(store);
   // A file named by the user that holds none of the settings (an empty file, a
   // misspelt section) would otherwise run on the defaults as if it were right.
@@ -114,7 +134,7 @@ QList<std::pair<QString, QString>> StoredSettings(const ConversionParameters& se
 
 bool SaveSettings(QSettings& store, const ConversionParameters& settings) {
   store.beginGroup(QLatin1String(kSettingsGroup));
-  for (const auto& [key, text] : StoredSettings(settings)) store.setValue(key, text);
+  for (const auto& [key, text] : StoredSettings(settings)) store.setValue(key, StoredValue(text));
   store.endGroup();
   store.sync();
   return store.status() == QSettings::NoError;

@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "settings/name_text.h"
 #include "settings/stored_forms.h"
 
 namespace projconv {
@@ -110,7 +111,7 @@ std::span<const SettingKey> SettingKeys() {
 
 QString StoredText(const ConversionParameters& settings, const SettingKey& key) {
   if (auto text = std::get_if<std::string S::*>(&key.member)) {
-    return QString::fromStdString(settings.*(*text));
+    return NameToText(settings.*(*text));
   }
   if (auto real = std::get_if<float S::*>(&key.member)) {
     return QString::number(ToStoredInteger(settings.*(*real), key.form));
@@ -125,7 +126,7 @@ QString StoredText(const ConversionParameters& settings, const SettingKey& key) 
 std::optional<QString> ApplyStoredText(ConversionParameters& settings, const SettingKey& key,
                                        const QString& text) {
   if (auto member = std::get_if<std::string S::*>(&key.member)) {
-    settings.*(*member) = text.toStdString();
+    settings.*(*member) = NameOfText(text);
     return std::nullopt;
   }
   const std::optional<std::int32_t> stored = StoredInteger(text);

@@ -37,7 +37,9 @@ ConversionParameters FirstRunSettings();
 // writing both walk this table, so the two cannot disagree about a key.
 std::span<const SettingKey> SettingKeys();
 
-// The text stored for `key` when the settings are `settings`.
+// The text stored for `key` when the settings are `settings`; a folder or
+// pattern with bytes that are not UTF-8 holds them as settings/name_text.h
+// says.
 QString StoredText(const ConversionParameters& settings, const SettingKey& key);
 
 // `text` in double quotes for a message: control characters written as \xNN

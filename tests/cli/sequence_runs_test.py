@@ -131,10 +131,31 @@ class SequenceRuns(unittest.TestCase):
         lines = [json.loads(line) for line in result.stdout.splitlines()]
         rewritten = [e["output_number"] for e in lines if e["event"] == "file" and not e["kept"]]
         self.assertEqual(rewritten, [2, 4, 7, 8])
-        self.assertEqual(lines[-1], {"event": "end", "end": "input_missing", "files_written": 4,
-                                     "files_kept": 5, "samples_wrapped": 0, "exit_status": 0})
+        self.assertEqual(lines[-1], {"event": "end", "end": "input_missing", "reason": "",
+                                     "files_written": 4, "files_kept": 5, "samples_wrapped": 0,
+                                     "exit_status": 0})
         expected = dict(whole, **{"o003.raw": b"k" * len(whole["o003.raw"])})
         self.assertEqual(contents(out), expected)
+
+    def test_names_that_are_not_utf8_are_used_as_given(self):
+        # Folders, a settings file and a sidecar named in Latin-1 ("\udce9" is
+        # the byte 0xe9 in Python's file names), on the command line and
+        # written into the settings file as bytes.
+        whole = self.whole_run(self.sequence("in", 3))
+        inputs, settings = self.sequence("in\udce9", 3), self.root / "s\udce9.ini"
+        for how in ("command line", "settings file"):
+            with self.subTest(how):
+                out, stem = self.root / f"out\udce9 {how}", self.root / f"run\udce9 {how}"
+                out.mkdir()
+                settings.write_bytes(b"[Qarmo_Convertor]\nProjInFolder=%s\nProjOutFolder=%s\n"
+                                     % (os.fsencode(inputs), os.fsencode(out)))
+                source = (["--defaults", "--in-folder", str(inputs), "--out-folder", str(out)]
+                          if how == "command line" else ["--settings", str(settings)])
+                result = subprocess.run([BATCH, *source, *LAYOUT[1:], "--sidecar", str(stem)],
+                                        capture_output=True)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(contents(out), whole)
+                self.assertTrue(stem.with_suffix(".json").exists())
 
     def follow(self, write, *options):
         """Follows a scan of 3 files that `write` writes, one by one, after the

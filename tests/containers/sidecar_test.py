@@ -2,6 +2,7 @@
 MetaImage reader this project did not write (VTK's), which must present the
 numbered raw files as the one 3-D image they are."""
 import json
+import os
 import pathlib
 import subprocess
 import sys
@@ -48,11 +49,12 @@ class Sidecar(unittest.TestCase):
         return inputs
 
     def test_the_header_presents_the_raw_files_as_one_image(self):
-        # A folder name with a space takes the header's listed form.
+        # A folder name with a space takes the header's listed form; a % of
+        # the folder is doubled in the numbered one.
         root = self.folder
-        for out in ("raw", "raw images"):
+        for out in ("raw", "raw images", "raw%d", "50%"):
             with self.subTest(out):
-                self.folder = root / out.replace(" ", "_")
+                self.folder = root / out.replace(" ", "_").replace("%", "_")
                 self.folder.mkdir()
                 _, options, make = CASES[0]
                 self.make_inputs(make, 3)
@@ -107,6 +109,43 @@ class Sidecar(unittest.TestCase):
         self.assertEqual(record["output"], {"type": "tiff-stack", "file": str(stack)})
         self.assertGreater(record["files_written"], 0)
         self.assertFalse(stem.with_suffix(".mhd").exists())
+
+    def test_an_end_at_a_file_says_why(self):
+        _, options, make = CASES[0]
+        self.make_inputs(make, 2)
+        # Root is refused files only where the kernel makes none; the reason
+        # expected is the one the system gives this test.
+        denied = pathlib.Path("/sys") if os.geteuid() == 0 else self.folder / "denied"
+        denied.mkdir(mode=0o555, exist_ok=True)
+        try:
+            (denied / "o000").open("wb").close()
+            cases = []
+        except OSError as error:
+            cases = [("--out-folder", denied, 1, "output_not_written", os.strerror(error.errno))]
+        cases += [("--out-folder", self.folder / "none", 1, "output_not_written", "No such folder"),
+                  ("--in-folder", self.folder / "none", 3, "input_missing", "No such folder")]
+        for n, (option, folder, status, end, reason) in enumerate(cases):
+            with self.subTest(option=option, reason=reason):
+                stem = self.folder / f"run{n}"
+                result = run(self.folder, options, option, str(folder), "--sidecar", str(stem),
+                             "--progress", "json")
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertIn(f"\nInfo: Reason: {reason}\n", "\n" + result.stderr)
+                for told in (json.loads(result.stdout.splitlines()[-1]),
+                             json.loads(stem.with_suffix(".json").read_text())):
+                    self.assertEqual((told["end"], told["reason"]), (end, reason))
+
+    def test_a_line_break_in_a_name_leaves_out_only_the_header(self):
+        _, options, make = CASES[0]
+        self.make_inputs(make, 2)
+        (self.folder / "raw\nlines").mkdir()
+        stem = self.folder / "run"
+        result = run(self.folder, options, "--out-folder", str(self.folder / "raw\nlines"),
+                     "--sidecar", str(stem))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn(f"{stem}.mhd is not written", result.stderr)
+        self.assertFalse(stem.with_suffix(".mhd").exists())
+        self.assertEqual(json.loads(stem.with_suffix(".json").read_text())["files_written"], 2)
 
     def test_an_unwritable_sidecar_fails_the_run_but_keeps_the_images(self):
         _, options, make = CASES[0]

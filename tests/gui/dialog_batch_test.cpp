@@ -257,6 +257,21 @@ TEST_F(DialogBatchTest, RefusedValueDoesNotStopConvertAndTheEngineRefusesTheBatc
   EXPECT_TRUE(FileNames(folder.Out()).empty());
 }
 
+TEST_F(DialogBatchTest, AFileThatCannotBeWrittenIsToldWithTheReasonUnderIt) {
+  WriteInputs(kSmallBatch);
+  Open();
+  FillIn(kSmallBatch);
+  Type(kIdcOutFolderEdit, folder.Out() + "/none");
+  Click(kIdcConvertButton);
+  QMessageBox* box = WaitForBox(dialog);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text().toStdString(), "File  " + folder.Out() + "/none/" + NumberedName(0) +
+                                           "   can not be wrote. Converting is finished");
+  EXPECT_EQ(box->informativeText(), "No such folder");
+  box->button(QMessageBox::Ok)->click();
+  ASSERT_TRUE(WaitForWorkerEnd(dialog));
+}
+
 TEST_F(DialogBatchTest, CancelFinishesTheImageInProgressAndReadsNoFurther) {
   WriteInputs(kSmallBatch);
   const auto gate = GateAt(kSmallBatch, 2);

@@ -129,6 +129,9 @@ TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
       "/per%cent%04i",
       "a\"b,c\\d",
       "/trailing\\",
+      "d\xe9",                 // Latin-1, and bytes no UTF-8 starts with
+      "/\xff\xfe\x80/r\xe9s",  // then letters QSettings reads as hex
+      "\xed\xb3\xa9",          // the lone surrogate U+DCE9 in UTF-8 form
   };
   for (const char* name : names) {
     ConversionParameters settings = FirstRunSettings();
@@ -145,6 +148,20 @@ TEST_F(SettingsFileTest, AwkwardFolderNamesRoundTrip) {
 TEST_F(SettingsFileTest, HandEditedUnquotedCommaIsJoinedBack) {
   const QString path = WriteFile("hand.ini", "[Qarmo_Convertor]\nProjInFolder=/scans/a,b,c\n");
   EXPECT_EQ(LoadSettingsFile(path).settings.inFolder, "/scans/a,b,c");
+}
+
+TEST_F(SettingsFileTest, NamesWrittenInAsBytesLoadAsThoseBytes) {
+  // Latin-1 as another tool writes it (\351 is 0xe9): bare, two bytes
+  // running, quoted with a hex digit after the byte, and in a key.
+  const SettingsLoad load = LoadSettingsFile(
+      WriteFile("latin1.ini",
+                "[Qarmo_Convertor]\nProjInFolder=/d\351\nProjInFormat=r\351\377%04i\n"
+                "ProjOutFolder=\"/o\3519,a\"\nProj\351=1\n"));
+  ASSERT_EQ(load.problems.size(), 1);  // the key: its bytes are not a setting's name
+  EXPECT_TRUE(load.problems[0].startsWith("unknown key")) << load.problems[0].toStdString();
+  const ConversionParameters& s = load.settings;
+  EXPECT_EQ((std::vector{s.inFolder, s.inFormat, s.outFolder}),
+            (std::vector<std::string>{"/d\351", "r\351\377%04i", "/o\3519,a"}));
 }
 
 TEST_F(SettingsFileTest, MalformedNumbersKeepTheirDefaultsAndAreReported) {
