@@ -265,6 +265,12 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments,
     // Only a headerless file's size tells that it is whole.
     return UsageError{QStringLiteral("--skip-existing: only raw output files can be kept")};
   }
+  if (options.sequence.shard && IsSingleFile(options.output.type)) {
+    // Each task would make the one file anew over the others' images.
+    return UsageError{QStringLiteral(
+        "--shard: the shards of a sequence cannot share one --out-file; use --out-type raw or "
+        "tiff, or a run without --shard for each file")};
+  }
   return options;
 }
 

@@ -43,11 +43,16 @@ void ConsoleReporter::ReportFileDone(const FileDone& file) {
   if (!jsonProgress_) return;
   // A line at a time, at once: a dashboard reading the pipe must not wait
   // for a buffer to fill.
-  std::printf("%s\n", FileDoneJson(file, filesDone_, SecondsSinceStart()).c_str());
-  std::fflush(stdout);
+  // A reader that went away (a dashboard closed, `| head`) stops the lines,
+  // not the conversion.
+  if (std::printf("%s\n", FileDoneJson(file, filesDone_, SecondsSinceStart()).c_str()) < 0 ||
+      std::fflush(stdout) != 0) {
+    jsonProgress_ = false;
+  }
 }
 
 void ConsoleReporter::PrintEnd(const BatchResult& result, int exitStatus) const {
+  if (!jsonProgress_) return;
   std::printf("%s\n", EndJson(result, exitStatus).c_str());
   std::fflush(stdout);
 }

@@ -33,7 +33,8 @@ class ConsoleReporter : public BatchReporter {
 
   // --progress json: a line on standard output for each file done.
   void SetJsonProgress(bool on) { jsonProgress_ = on; }
-  // The last JSON line, once the exit status is known.
+  // The last JSON line, once the exit status is known; none once standard
+  // output has been closed.
   void PrintEnd(const BatchResult& result, int exitStatus) const;
 
   void ShowMessage(const std::string& text, const std::string& caption) override;

@@ -82,10 +82,13 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   job.SetParameters(settings);
   job.workerThreads = threads;
   job.span = SpanToConvert(settings, sequence);
-  // Closed before the summary: every image is in the file by then.
-  std::unique_ptr<ImageSink> sink =
-      MakeOutputSink(output, settings, ExpectedOutputBytes(settings),
-                     QCoreApplication::applicationVersion().toStdString());
+  // Closed before the summary: every image is in the file by then. A
+  // followed scan has no size yet: its stack is made for any.
+  const std::uint64_t expected = job.span.followSeconds >= 0
+                                     ? std::numeric_limits<std::uint64_t>::max()
+                                     : ExpectedOutputBytes(settings);
+  std::unique_ptr<ImageSink> sink = MakeOutputSink(
+      output, settings, expected, QCoreApplication::applicationVersion().toStdString());
   job.imageSink = sink.get();
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));

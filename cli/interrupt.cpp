@@ -30,6 +30,11 @@ void StopOn(int signalNumber) {
 
 }  // namespace
 
+void IgnoreSignalsOfFailedWrites() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
 void InstallStopOnSignal(StopFlag& flag) {
   stopTarget = &flag;
   StopOn(SIGINT);

@@ -9,6 +9,7 @@
 #include "cli/batch_options.h"
 #include "cli/conversion_run.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/preview_picture.h"
 #include "cli/probe_run.h"
 #include "cli/terminal_text.h"
@@ -72,6 +73,7 @@ int Convert(const BatchOptions& options) {
 
 int main(int argc, char* argv[]) {
   using namespace projconv;
+  IgnoreSignalsOfFailedWrites();
   const QCoreApplication application(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("projconv-batch"));
   QCoreApplication::setApplicationVersion(QStringLiteral(PROJCONV_VERSION));

@@ -223,5 +223,35 @@ class SequenceRuns(unittest.TestCase):
         self.assertEqual(json.loads((self.root / "record.json").read_text())["files_written"], 0)
         self.assertEqual(contents(out), {})
 
+    def test_signals_of_failed_writes_end_the_batch_in_words(self):
+        inputs = self.sequence("in", 4)
+        # Past the file size limit (1 KiB; an output is 3200 bytes): the write
+        # fails, and the batch says so, with its sidecar, instead of vanishing.
+        out = self.root / "limited"
+        out.mkdir()
+        limited = subprocess.run(
+            ["bash", "-c", 'ulimit -f 1; exec "$@"', "-", BATCH, *LAYOUT, "--out-size", "40x40",
+             "--in-folder", str(inputs), "--out-folder", str(out), "--sidecar", str(out / "s")],
+            capture_output=True, text=True, timeout=60)
+        self.assertEqual(limited.returncode, 1, limited.stderr)
+        self.assertIn("Info: Reason: File too large", limited.stderr)
+        self.assertEqual(json.loads((out / "s.json").read_text())["end"], "output_not_written")
+        # A reader of the progress lines that has gone: the lines stop, the
+        # conversion does not.
+        out = self.root / "unread"
+        out.mkdir()
+        read, write = os.pipe()
+        os.close(read)
+        try:
+            unread = subprocess.run([BATCH, *LAYOUT, "--in-folder", str(inputs), "--out-folder",
+                                     str(out), "--progress", "json"],
+                                    stdout=write, stderr=subprocess.PIPE, text=True, timeout=60)
+        finally:
+            os.close(write)
+        self.assertEqual(unread.returncode, 0, unread.stderr)
+        self.assertIn("4 files written", unread.stderr)
+        self.assertEqual(len(contents(out)), 4)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -99,6 +99,17 @@ class Containers(unittest.TestCase):
                     self.assertIn("program_version", data.attrs)
                 self.tearDown()
 
+    def test_a_followed_stack_is_bigtiff_as_its_size_is_unknown(self):
+        _, options, make = CASES[0]
+        self.make_inputs(make, 2)
+        for follow, big in ((["--follow", "0", "--settle", "0"], True), ([], False)):
+            stack = self.folder / f"stack{len(follow)}.tif"
+            self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder),
+                                 "--out-type", "tiff-stack", "--out-file", str(stack),
+                                 *follow).returncode, 0)
+            with tifffile.TiffFile(stack) as f:
+                self.assertEqual(f.is_bigtiff, big)
+
     def test_a_failed_write_keeps_the_images_before_it_readable(self):
         name, options, make = CASES[0]
         self.make_inputs(make, 60)
