@@ -69,6 +69,21 @@ def closed_at_once(path, data):
     path.write_bytes(data)
 
 
+def watches_a_folder(pid):
+    """Whether process `pid` holds an inotify descriptor."""
+    try:
+        fds = os.listdir(f"/proc/{pid}/fd")
+    except OSError:
+        return False
+    links = []
+    for fd in fds:
+        try:
+            links.append(os.readlink(f"/proc/{pid}/fd/{fd}"))
+        except OSError:
+            pass
+    return "anon_inode:inotify" in links
+
+
 class SequenceRuns(unittest.TestCase):
     def setUp(self):
         self.scratch = tempfile.TemporaryDirectory()
@@ -178,6 +193,12 @@ class SequenceRuns(unittest.TestCase):
         converter = subprocess.Popen([BATCH, *LAYOUT, "--quiet", "--in-folder", str(inputs),
                                       "--out-folder", str(out), *options],
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        # The scan starts once the converter watches the folder, however slow
+        # its start (a sanitizer build on a busy machine): a file written
+        # before that has no close to be told, and waits its settle time.
+        watching = time.monotonic() + 60
+        while time.monotonic() < watching and not watches_a_folder(converter.pid):
+            time.sleep(0.02)
         time.sleep(0.3)
         writer = threading.Thread(target=write_scan)
         writer.start()
