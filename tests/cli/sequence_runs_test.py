@@ -72,16 +72,10 @@ def closed_at_once(path, data):
 def watches_a_folder(pid):
     """Whether process `pid` holds an inotify descriptor."""
     try:
-        fds = os.listdir(f"/proc/{pid}/fd")
-    except OSError:
+        return any(os.readlink(f"/proc/{pid}/fd/{fd}") == "anon_inode:inotify"
+                   for fd in os.listdir(f"/proc/{pid}/fd"))
+    except OSError:  # gone, or a descriptor closed while looked at: look again
         return False
-    links = []
-    for fd in fds:
-        try:
-            links.append(os.readlink(f"/proc/{pid}/fd/{fd}"))
-        except OSError:
-            pass
-    return "anon_inode:inotify" in links
 
 
 class SequenceRuns(unittest.TestCase):
