@@ -43,6 +43,7 @@
 namespace projconv {
 
 class FastTransform;
+class OverwriteGuard;
 class SequenceLoop;
 class StreamedOutput;
 
@@ -193,6 +194,9 @@ class ProjectionJob : public ConversionParameters {
   // threads: made at the start of a batch and kept for later images and
   // batches while workerThreads stays the same.
   std::unique_ptr<FastTransform> fast_;
+  // What the start of the batch learnt of its inputs, for the check before
+  // each output; taken by the batch's loop.
+  std::unique_ptr<OverwriteGuard> guard_;
   StopFlag ownStop_{0};
 };
 

@@ -32,6 +32,7 @@ StopFlag cancelRequested{0};
 ProjectionJob::ProjectionJob() = default;
 
 ProjectionJob::~ProjectionJob() {
+  guard_.reset();
   fast_.reset();
   intBuffer.Release();
   outBuffer.Release();
@@ -83,9 +84,13 @@ bool ProjectionJob::ObtainBuffers() {
 std::optional<Refusal> ProjectionJob::Prepare(bool withNames) {
   // Checked before anything is released or obtained, so that a refused
   // batch leaves the job exactly as it was.
+  guard_.reset();
   if (auto refusal = CheckParameters(*this, withNames)) return refusal;
   if (withNames) {
-    if (auto refusal = OverwriteGuard(*this).FirstCollision()) return refusal;
+    // Kept for the batch's loop, which goes on from the inputs looked at here.
+    auto guard = std::make_unique<OverwriteGuard>(*this);
+    if (auto refusal = guard->FirstCollision()) return refusal;
+    guard_ = std::move(guard);
   }
   if (!ObtainBuffers()) {
     // Sizes the machine cannot hold are told with what they would need; a

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "engine/internal/batch_messages.h"
+#include "engine/internal/file_identity.h"
 #include "engine/internal/parallel_read.h"
 #include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
@@ -41,12 +42,6 @@ void HintNextInput(const std::string& name, std::size_t bytes) {
   ::close(fd);
 }
 
-// The length of `path`, 0 when it cannot be had.
-long long SizeOf(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 ? info.st_size : 0;
-}
-
 // Whether the folder that holds `path` exists: a missing input there is
 // a mistyped folder, not the end of the sequence.
 bool FolderExists(const std::string& path) {
@@ -71,7 +66,7 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
                                                         : job.floatReadArea),
       inNumber_(std::int64_t{job.startNumber} + job.span.skip),
       outNumber_(job.span.outStart + job.span.skip),
-      guard_(job),
+      guard_(job.guard_ ? std::move(job.guard_) : std::make_unique<OverwriteGuard>(job)),
       keeping_(job.span.keepExisting && job.imageSink == nullptr) {
   // The transform's threads, made now rather than at the first image, also
   // share the reading of each input.
@@ -118,7 +113,7 @@ bool SequenceLoop::EndsBefore(const FileDone& file) {
     case InputFollower::Outcome::Short:
       // Never half a projection: a file that stopped growing short of a
       // whole one ends the batch as any short input does.
-      EndShort(file.inputName, SizeOf(file.inputName));
+      EndShort(file.inputName, IdentityOf(file.inputName).value_or(FileIdentity{}).size);
       return true;
     case InputFollower::Outcome::Unsteady:
       EndAt(BatchEnd::InputNotRead, file.inputName, "can not be read",
@@ -233,7 +228,7 @@ void SequenceLoop::InputRead(PosixFile& input) {
 }
 
 bool SequenceLoop::ReplacesLaterInput(const FileDone& file) {
-  const std::optional<std::string> input = guard_.InputReplacedBy(
+  const std::optional<std::string> input = guard_->InputReplacedBy(
       file.inputNumber - (std::int64_t{job_.startNumber} + job_.span.skip), file.outputName);
   if (!input) return false;
   EndAt(BatchEnd::OutputNotWritten, file.outputName, "can not be wrote",

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -70,7 +71,7 @@ class SequenceLoop {
   // Counters run in 64 bits; names and progress carry their 32-bit values.
   std::int64_t inNumber_, outNumber_;
   std::optional<InputFollower> follower_;
-  OverwriteGuard guard_;
+  std::unique_ptr<OverwriteGuard> guard_;
   bool keeping_;
   bool copiesWindows_ = false;
   // What the image counted last added to samplesWrapped: a sink that tells
