@@ -22,7 +22,9 @@ std::string FileDoneJson(const FileDone& file, std::int64_t filesDone, double se
       {"event", "file"},
       {"output_number", file.outputNumber},
       {"input", file.inputName},
-      {"output", file.outputName},
+      // Where the image is: its own file, or its place in the one file.
+      {"output", file.container.empty() ? file.outputName : file.container},
+      {"index", file.containerIndex >= 0 ? ordered_json(file.containerIndex) : ordered_json()},
       {"kept", file.kept},
       {"images_per_second", seconds > 0 ? double(filesDone) / seconds : 0.0},
   });

@@ -12,8 +12,9 @@
 
 namespace projconv {
 
-// {"event":"file","output_number":7,"input":"...","output":"...",
-//  "kept":false,"images_per_second":41.2}
+// {"event":"file","output_number":7,"input":"...","output":"...","index":null,
+//  "kept":false,"images_per_second":41.2}: "output" is the image's own file,
+// or for a TIFF stack or HDF5 output the one file, with "index" its place in it.
 std::string FileDoneJson(const FileDone& file, std::int64_t filesDone, double seconds);
 
 // {"event":"end","end":"output_not_written","reason":"No space left on device",

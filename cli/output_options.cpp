@@ -12,7 +12,9 @@ void DefineOutputOptions(QCommandLineParser& parser) {
                                    "the one file --out-file names; HDF5 in /exchange/data)."),
                     QStringLiteral("raw|tiff|tiff-stack|hdf5")});
   parser.addOption({QStringLiteral("out-file"),
-                    QStringLiteral("The file of a tiff-stack or hdf5 output."),
+                    QStringLiteral("The file of a tiff-stack or hdf5 output. It is written as "
+                                   "PATH.partial, locked against a second batch, and renamed to "
+                                   "PATH when the batch ends."),
                     QStringLiteral("PATH")});
   parser.addOption({QStringLiteral("sidecar"),
                     QStringLiteral("At the end of the batch, whatever the end, write STEM.json "

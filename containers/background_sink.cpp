@@ -61,14 +61,14 @@ bool BackgroundSink::Put(std::int64_t number, const std::string& rawName, std::i
   return true;
 }
 
-void BackgroundSink::ReleaseSamples() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !inHand_; });
-}
-
 bool BackgroundSink::Finish(SinkFailure& failure) {
-  if (!Settle(failure)) return false;
-  return sink_->Finish(failure);
+  // The sink finishes after a failure too: its container then ends with
+  // the images stored and stands in its place.
+  const bool stored = Settle(failure);
+  SinkFailure finishing = failure;
+  const bool finished = sink_->Finish(finishing);
+  if (stored && !finished) failure = finishing;
+  return stored && finished;
 }
 
 void BackgroundSink::Store() {

@@ -28,9 +28,10 @@ class BackgroundSink : public ImageSink {
   BackgroundSink(const BackgroundSink&) = delete;
   BackgroundSink& operator=(const BackgroundSink&) = delete;
 
+  bool Begin(SinkFailure& failure) override { return sink_->Begin(failure); }
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
-  void ReleaseSamples() override;
+  bool ReleaseSamples(SinkFailure& failure) override { return Settle(failure); }
   bool Finish(SinkFailure& failure) override;
   bool WritesRawNames() const override { return sink_->WritesRawNames(); }
   std::string OneFile() const override { return sink_->OneFile(); }

@@ -90,10 +90,19 @@ int ReserveRoom(hid_t file, const std::string& path, std::uint64_t bytes) {
 }  // namespace
 
 Hdf5Stack::Hdf5Stack(std::string path, ConversionParameters parameters, std::string version)
-    : path_(std::move(path)), parameters_(std::move(parameters)), version_(std::move(version)) {}
+    : path_(std::move(path)),
+      replaced_(path_),
+      parameters_(std::move(parameters)),
+      version_(std::move(version)) {}
 
 Hdf5Stack::~Hdf5Stack() {
+  SinkFailure ignored;
+  Finish(ignored);
+}
+
+bool Hdf5Stack::Finish(SinkFailure& failure) {
   Close();
+  return replaced_.Settle(images_ > 0, failure);
 }
 
 void Hdf5Stack::Close() {
@@ -105,10 +114,14 @@ void Hdf5Stack::Close() {
 
 bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
   SilenceHdf5();
-  file_ = H5Fcreate(path_.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+  // The batch holds its own lock on the file, which HDF5's would meet.
+  const hid_t access = H5Pcreate(H5P_FILE_ACCESS);
+  H5Pset_file_locking(access, false, true);
+  file_ = H5Fcreate(replaced_.partial().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access);
+  H5Pclose(access);
   if (file_ < 0) return false;
   // The group, the dataset and its attributes take a few kilobytes.
-  if (const int error = ReserveRoom(file_, path_, std::uint64_t(48) << 10)) {
+  if (const int error = ReserveRoom(file_, replaced_.partial(), std::uint64_t(48) << 10)) {
     errno = error;
     return false;
   }
@@ -133,34 +146,47 @@ bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
 bool Hdf5Stack::Put(std::int64_t number, const std::string&, std::int32_t width,
                     std::int32_t height, std::span<const std::int16_t> samples,
                     SinkFailure& failure) {
+  if (!replaced_.claimed() && !replaced_.Claim(failure)) return false;
   errno = 0;
   if (file_ < 0 && !Create(width, height)) {
     failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not create it" : "", number};
     Close();
     return false;
   }
-  if (const int error = ReserveRoom(file_, path_, samples.size_bytes())) {
+  if (const int error = ReserveRoom(file_, replaced_.partial(), samples.size_bytes())) {
     failure = SinkFailure{path_, error, {}, number};
     return false;
   }
-  const std::array<hsize_t, 3> grown{images_ + 1, hsize_t(height), hsize_t(width)};
-  const std::array<hsize_t, 3> at{images_, 0, 0};
-  bool written = H5Dset_extent(dataset_, grown.data()) >= 0;
-  if (written && width > 0 && height > 0) {
-    // The image is one whole chunk, unfiltered and in the file's byte order
-    // already, so it goes to the file as it is. A selection would take it
-    // through the chunk cache, which fills a chunk-sized buffer and copies
-    // the image into it before writing.
-    const std::size_t bytes = sizeof(std::int16_t) * std::size_t(width) * std::size_t(height);
-    written = H5Dwrite_chunk(dataset_, H5P_DEFAULT, 0, at.data(), bytes, samples.data()) >= 0;
-  }
-  written = written && H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
-  if (!written) {
+  if (!Store(width, height, samples)) {
     failure = SinkFailure{path_, errno, errno == 0 ? "HDF5 could not write the image" : "", number};
     return false;
   }
   ++images_;
   return true;
+}
+
+bool Hdf5Stack::Store(std::int32_t width, std::int32_t height,
+                      std::span<const std::int16_t> samples) {
+  const std::array<hsize_t, 3> grown{images_ + 1, hsize_t(height), hsize_t(width)};
+  const std::array<hsize_t, 3> at{images_, 0, 0};
+  if (H5Dset_extent(dataset_, grown.data()) < 0) return false;
+  // The image is one whole chunk, unfiltered and in the file's byte order
+  // already, so it goes to the file as it is. A selection would take it
+  // through the chunk cache, which fills a chunk-sized buffer and copies
+  // the image into it before writing.
+  const std::size_t bytes = sizeof(std::int16_t) * std::size_t(width) * std::size_t(height);
+  if ((width == 0 || height == 0 ||
+       H5Dwrite_chunk(dataset_, H5P_DEFAULT, 0, at.data(), bytes, samples.data()) >= 0) &&
+      H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0) {
+    return true;
+  }
+  // The dataset ends with the images stored, not with one that reads as
+  // zeros; the failure's own errno is what the batch tells.
+  const int error = errno;
+  const std::array<hsize_t, 3> stored{images_, hsize_t(height), hsize_t(width)};
+  if (H5Dset_extent(dataset_, stored.data()) >= 0) H5Fflush(file_, H5F_SCOPE_GLOBAL);
+  errno = error;
+  return false;
 }
 
 }  // namespace projconv

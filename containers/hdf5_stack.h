@@ -5,10 +5,13 @@
 // grown as each image comes and flushed after it, so that the file is
 // complete up to the last image whatever ends the batch. The conversion's
 // parameters and the program's version stand as attributes of the dataset.
+// The file is written beside `path` and put in its place at the end (see
+// replaced_file.h).
 
 #include <cstdint>
 #include <string>
 
+#include "containers/replaced_file.h"
 #include "engine/conversion_parameters.h"
 #include "engine/image_sink.h"
 
@@ -21,15 +24,19 @@ class Hdf5Stack : public ImageSink {
   Hdf5Stack(const Hdf5Stack&) = delete;
   Hdf5Stack& operator=(const Hdf5Stack&) = delete;
 
+  bool Begin(SinkFailure& failure) override { return replaced_.Claim(failure); }
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
+  bool Finish(SinkFailure& failure) override;
   std::string OneFile() const override { return path_; }
 
  private:
   bool Create(std::int32_t width, std::int32_t height);
+  bool Store(std::int32_t width, std::int32_t height, std::span<const std::int16_t> samples);
   void Close();
 
   std::string path_;
+  ReplacedFile replaced_;
   ConversionParameters parameters_;
   std::string version_;
   std::int64_t file_ = -1;  // hid_t, kept out of this header

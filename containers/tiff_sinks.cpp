@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "containers/tiff_chain.h"
 #include "containers/tiff_page.h"
 
 namespace projconv {
@@ -42,30 +43,41 @@ bool TiffFiles::Put(std::int64_t number, const std::string& rawName, std::int32_
 }
 
 TiffStack::TiffStack(std::string path, std::uint64_t expectedBytes)
-    : path_(std::move(path)), big_(expectedBytes > kClassicTiffBytes) {}
+    : path_(std::move(path)), big_(expectedBytes > kClassicTiffBytes), file_(path_) {}
 
 TiffStack::~TiffStack() {
+  SinkFailure ignored;
+  Finish(ignored);
+}
+
+bool TiffStack::Finish(SinkFailure& failure) {
   if (tiff_ != nullptr) TIFFClose(tiff_);
+  tiff_ = nullptr;
+  return file_.Settle(pages_ > 0, failure);
 }
 
 bool TiffStack::Put(std::int64_t number, const std::string&, std::int32_t width,
                     std::int32_t height, std::span<const std::int16_t> samples,
                     SinkFailure& failure) {
+  if (!file_.claimed() && !file_.Claim(failure)) return false;
   errno = 0;
-  if (tiff_ == nullptr) tiff_ = OpenTiff(path_, big_ ? "w8" : "w");
+  if (tiff_ == nullptr) tiff_ = OpenTiff(file_.partial(), big_ ? "w8" : "w");
   if (tiff_ == nullptr) {
     failure = Failure(path_, number);
     return false;
   }
   if (!WriteTiffPage(tiff_, width, height, samples)) {
     failure = Failure(path_, number);
-    // Let go without closing: closing would write a directory for the
-    // broken page and link the last good one to it. The file ends, as far
-    // as a reader goes, with the last page written whole.
+    // Let go without closing, which would write a directory for the broken
+    // page, and end the chain at the last page written whole, which may
+    // already point at the broken one: every reader opens the file without
+    // a warning.
     TIFFCleanup(tiff_);
     tiff_ = nullptr;
+    EndTiffAfterWholePages(file_.partial());
     return false;
   }
+  ++pages_;
   return true;
 }
 

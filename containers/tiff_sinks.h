@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "containers/replaced_file.h"
 #include "engine/image_sink.h"
 
 typedef struct tiff TIFF;
@@ -19,9 +20,10 @@ class TiffFiles : public ImageSink {
   bool WritesRawNames() const override { return true; }
 };
 
-// One multi-page TIFF at `path`, made at the first image (a batch refused or
-// ended before it leaves no file) and complete after every page. BigTIFF when
-// the pages are expected to pass what a classic TIFF can address.
+// One multi-page TIFF at `path`, written beside it and put in its place at
+// the end (see replaced_file.h); a batch that stores no page leaves `path` as
+// it was. Complete after every page. BigTIFF when the pages are expected to
+// pass what a classic TIFF can address.
 class TiffStack : public ImageSink {
  public:
   TiffStack(std::string path, std::uint64_t expectedBytes);
@@ -29,14 +31,18 @@ class TiffStack : public ImageSink {
   TiffStack(const TiffStack&) = delete;
   TiffStack& operator=(const TiffStack&) = delete;
 
+  bool Begin(SinkFailure& failure) override { return file_.Claim(failure); }
   bool Put(std::int64_t number, const std::string& rawName, std::int32_t width, std::int32_t height,
            std::span<const std::int16_t> samples, SinkFailure& failure) override;
+  bool Finish(SinkFailure& failure) override;
   std::string OneFile() const override { return path_; }
 
  private:
   std::string path_;
   bool big_;
+  ReplacedFile file_;
   TIFF* tiff_ = nullptr;
+  std::int64_t pages_ = 0;
 };
 
 }  // namespace projconv

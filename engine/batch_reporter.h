@@ -13,6 +13,10 @@ struct FileDone {
   std::string inputName;
   std::string outputName;  // the raw file's name, whatever the output type
   bool kept = false;       // an existing output was kept, not written
+  // The one file that holds every image, for outputs that have one, and
+  // this image's place in it; empty and -1 otherwise.
+  std::string container;
+  std::int64_t containerIndex = -1;
 };
 
 // What a running batch needs from whoever started it: a place to show a message

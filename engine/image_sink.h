@@ -31,6 +31,14 @@ class ImageSink {
  public:
   virtual ~ImageSink() = default;
 
+  // Called by the batch once it is sure to run, before it reads the first
+  // input: a sink that cannot take this batch's images (another batch
+  // writes its file) says so here, with `failure`, and nothing is converted.
+  virtual bool Begin(SinkFailure& failure) {
+    (void)failure;
+    return true;
+  }
+
   // Stores output image `number` (0 for the first of the batch): `samples`
   // holds width x height 16-bit samples, row by row, which the batch leaves
   // as they are until it calls ReleaseSamples or Finish. `rawName` is the
@@ -42,13 +50,18 @@ class ImageSink {
                    SinkFailure& failure) = 0;
 
   // Called by the batch before it makes the next image where the samples of
-  // the last Put are: returns once the sink reads them no more.
-  virtual void ReleaseSamples() {}
+  // the last Put are: returns once the sink reads them no more. False, with
+  // `failure`, when that image could not be stored.
+  virtual bool ReleaseSamples(SinkFailure& failure) {
+    (void)failure;
+    return true;
+  }
 
   // Called by the batch at its end, whatever the end: returns once every
   // image taken is stored, leaving the container complete and readable up
-  // to the last of them. False, with `failure` filled, when one of them
-  // could not be stored (again if Put has told it already).
+  // to the last of them, in its place. False, with `failure` filled, when
+  // one of them could not be stored (again if Put has told it already) or
+  // the container could not be put in its place.
   virtual bool Finish(SinkFailure& failure) {
     (void)failure;
     return true;

@@ -138,8 +138,8 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
     SinkFailure failure{name, 0, {}, number};
     // The image put last may still be going into the sink: this one is made
     // in its place only once the sink has let go of it.
-    imageSink->ReleaseSamples();
     const bool stored =
+        imageSink->ReleaseSamples(failure) &&
         TransformStreaming(nullptr, LaterImages::ShareParameters) &&
         imageSink->Put(number, name, outSizeX, outSizeY,
                        std::span<const std::int16_t>(outImage, outBuffer.size()), failure);

@@ -83,6 +83,11 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
 }
 
 void SequenceLoop::Run() {
+  SinkFailure failure;
+  if (job_.imageSink != nullptr && !job_.imageSink->Begin(failure)) {
+    EndAtOutput(failure);
+    return;
+  }
   while (job_.stopFlag->load() == 0) {
     const FileDone file = NextFile();
     if (EndsBefore(file) || !Convert(file)) return;
@@ -91,9 +96,11 @@ void SequenceLoop::Run() {
 }
 
 FileDone SequenceLoop::NextFile() {
-  FileDone file{inNumber_, outNumber_,
-                JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_))),
-                JoinPath(job_.outFolder, outPattern_.Format(Wrap32(outNumber_))), false};
+  FileDone file;
+  file.inputNumber = inNumber_;
+  file.outputNumber = outNumber_;
+  file.inputName = JoinPath(job_.inFolder, inPattern_.Format(Wrap32(inNumber_)));
+  file.outputName = JoinPath(job_.outFolder, outPattern_.Format(Wrap32(outNumber_)));
   ++inNumber_;
   ++outNumber_;
   return file;
@@ -106,6 +113,13 @@ bool SequenceLoop::EndsBefore(const FileDone& file) {
     return true;
   }
   if (!follower_) return false;
+  // The next file of a followed scan may be long in coming: the image put
+  // last is told of as soon as it is stored.
+  SinkFailure failure;
+  if (unconfirmed_ && job_.imageSink->ReleaseSamples(failure)) {
+    Tell(*unconfirmed_, result_.filesWritten - 1);
+    unconfirmed_.reset();
+  }
   switch (follower_->WaitFor(file.inputName, readBytes_, *job_.stopFlag)) {
     case InputFollower::Outcome::Stopped:
       EndAt(BatchEnd::Stopped, {}, {});
@@ -243,13 +257,30 @@ void SequenceLoop::EndShort(const std::string& input, long long bytes) {
 }
 
 void SequenceLoop::Done(const FileDone& file) {
-  if (job_.dialog != nullptr) {
-    job_.dialog->PostProgress(Wrap32(result_.filesWritten));
-    job_.dialog->ReportFileDone(file);
-  }
-  ++result_.filesWritten;
+  const std::int64_t index = result_.filesWritten++;
   result_.samplesWrapped += job_.lastImageWrapped;
   countedWrapped_ = job_.lastImageWrapped;
+  if (job_.imageSink == nullptr) {
+    Tell(file, index);
+    return;
+  }
+  // A sink may store an image after Put returned: it is told of once the
+  // next Put or the end shows it stored.
+  if (unconfirmed_) Tell(*unconfirmed_, index - 1);
+  unconfirmed_ = file;
+  unconfirmed_->container = job_.imageSink->OneFile();
+  if (!unconfirmed_->container.empty()) unconfirmed_->containerIndex = index;
+}
+
+void SequenceLoop::Tell(const FileDone& file, std::int64_t index) {
+  if (job_.dialog == nullptr) return;
+  job_.dialog->PostProgress(Wrap32(index));
+  job_.dialog->ReportFileDone(file);
+}
+
+void SequenceLoop::TellStored(std::int64_t stored) {
+  if (unconfirmed_ && stored >= result_.filesWritten) Tell(*unconfirmed_, result_.filesWritten - 1);
+  unconfirmed_.reset();
 }
 
 void SequenceLoop::EndAt(BatchEnd end, const std::string& file, const std::string& ending,
@@ -262,6 +293,7 @@ void SequenceLoop::EndAt(BatchEnd end, const std::string& file, const std::strin
 }
 
 void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
+  TellStored(failure.image);
   if (failure.image < result_.filesWritten) {
     result_.filesWritten = failure.image;
     result_.samplesWrapped -= countedWrapped_;
@@ -275,7 +307,10 @@ void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
 bool SequenceLoop::SinkSettled() {
   SinkFailure failure;
   failure.image = result_.filesWritten;
-  if (job_.imageSink == nullptr || job_.imageSink->Finish(failure)) return true;
+  if (job_.imageSink == nullptr || job_.imageSink->Finish(failure)) {
+    TellStored(result_.filesWritten);
+    return true;
+  }
   EndAtOutput(failure);
   return false;
 }

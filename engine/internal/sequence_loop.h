@@ -47,8 +47,13 @@ class SequenceLoop {
   // Ends the batch before `file`'s output is opened when that output is an
   // input the batch has yet to read; false to go on.
   bool ReplacesLaterInput(const FileDone& file);
-  // Counts a file done and tells whoever watches.
+  // Counts a file done and tells whoever watches, once it is stored.
   void Done(const FileDone& file);
+  // Tells whoever watches that `file`, output image `index`, is done.
+  void Tell(const FileDone& file, std::int64_t index);
+  // Tells of the image put last, unless fewer than all `stored` images put
+  // were stored.
+  void TellStored(std::int64_t stored);
 
   // Ends the batch `end` at `file` with the message `ending` and the
   // system's `reason`, unless the sink still holds an image it cannot store,
@@ -77,6 +82,8 @@ class SequenceLoop {
   // What the image counted last added to samplesWrapped: a sink that tells
   // of a failure one image late takes that image off the counts again.
   std::int64_t countedWrapped_ = 0;
+  // The image put in the sink last, which it may not have stored yet.
+  std::optional<FileDone> unconfirmed_;
 };
 
 }  // namespace projconv

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,12 +34,17 @@ struct SlowSink : ImageSink {
   std::int64_t failAt;
 };
 
-// Asks for a stop once image `stopAfter` is counted.
+// Asks for a stop once image `stopAfter` is told of, which is once it is
+// stored: the batch has put the next image by then, and stores it too.
 struct Reporter : BatchReporter {
   Reporter(std::int32_t stopAfter, StopFlag* stop) : stopAfter(stopAfter), stop(stop) {}
   void ShowMessage(const std::string& text, const std::string&) override { told.push_back(text); }
-  void PostProgress(std::int32_t number) override { stop->store(number == stopAfter); }
+  void PostProgress(std::int32_t number) override {
+    progressed.push_back(number);
+    stop->store(number == stopAfter);
+  }
   std::vector<std::string> told;
+  std::vector<std::int32_t> progressed;
   std::int32_t stopAfter;
   StopFlag* stop;
 };
@@ -56,7 +62,7 @@ TEST(BackgroundSinkTest, EveryEndCountsOnlyTheImagesStored) {
   } const cases[] = {
       {-1, 4, -1, BatchEnd::InputMissing, 4},    {1, 4, -1, BatchEnd::OutputNotWritten, 1},
       {3, 4, -1, BatchEnd::OutputNotWritten, 3}, {-1, 2, -1, BatchEnd::InputNotRead, 2},
-      {1, 2, -1, BatchEnd::OutputNotWritten, 1}, {-1, 4, 1, BatchEnd::Stopped, 2},
+      {1, 2, -1, BatchEnd::OutputNotWritten, 1}, {-1, 4, 1, BatchEnd::Stopped, 3},
       {1, 4, 1, BatchEnd::OutputNotWritten, 1},
   };
   const std::int16_t made[] = {1, 2, 3, 4};  // the first sample of each image
@@ -84,6 +90,10 @@ TEST(BackgroundSinkTest, EveryEndCountsOnlyTheImagesStored) {
     EXPECT_EQ(result.end, c.end);
     EXPECT_EQ(result.filesWritten, c.written);
     EXPECT_EQ(firsts, std::vector<std::int16_t>(made, made + c.written));
+    // Progress is told of the images stored, each once, and of no other.
+    std::vector<std::int32_t> stored(std::size_t(c.written));
+    std::iota(stored.begin(), stored.end(), 0);
+    EXPECT_EQ(reporter.progressed, stored);
     if (c.end == BatchEnd::OutputNotWritten) {
       EXPECT_EQ(result.fileName, "/stack.h5");
       EXPECT_EQ(reporter.told, std::vector<std::string>{noRoom});

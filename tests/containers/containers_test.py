@@ -1,9 +1,10 @@
 """The TIFF and HDF5 outputs of projconv-batch, read back with readers this
 project did not write (tifffile, h5py) and compared with the raw output bit
 for bit; and the files they leave when a batch ends at a failed write."""
+import itertools
+import json
 import os
 import pathlib
-import re
 import resource
 import signal
 import subprocess
@@ -36,15 +37,27 @@ CASES = [
 ]
 
 
+def command(folder, options, *more, quiet=True):
+    return [BATCH, "--defaults", *(["--quiet"] if quiet else []), "--in-folder",
+            str(folder / "in"), "--in-format", "p%03d.raw", "--out-format", "o%03d",
+            *options, *more]
+
+
 def run(folder, options, *more, limit_blocks=None, quiet=True):
     def limited():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
         if limit_blocks is not None:
             resource.setrlimit(resource.RLIMIT_FSIZE, (limit_blocks * 1024, limit_blocks * 1024))
-    command = [BATCH, "--defaults", *(["--quiet"] if quiet else []), "--in-folder",
-               str(folder / "in"), "--in-format", "p%03d.raw", "--out-format", "o%03d",
-               *options, *more]
-    return subprocess.run(command, capture_output=True, text=True, preexec_fn=limited)
+    return subprocess.run(command(folder, options, *more, quiet=quiet), capture_output=True,
+                          text=True, preexec_fn=limited)
+
+
+def read_hdf5(path):
+    with h5py.File(path) as f:
+        return f["/exchange/data"][:]
+
+
+# How each one-file output is written and read back.
+ONE_FILE = [("tiff-stack", "stack.tif", tifffile.imread), ("hdf5", "images.h5", read_hdf5)]
 
 
 def raw_images(folder, width, height):
@@ -116,23 +129,84 @@ class Containers(unittest.TestCase):
         (self.folder / "raw").mkdir()
         run(self.folder, options, "--out-folder", str(self.folder / "raw"))
         expected = raw_images(self.folder, 40, 30)
-        for kind, path, read in (
-                ("tiff-stack", self.folder / "stack.tif", tifffile.imread),
-                ("hdf5", self.folder / "images.h5",
-                 lambda p: h5py.File(p)["/exchange/data"][:])):
-            with self.subTest(kind):
+        # Full at several points of a page, of its directory and of HDF5's
+        # metadata, including before a first image, which leaves no file.
+        for (kind, name, read), blocks in itertools.product(ONE_FILE, (20, 61, 75, 100)):
+            with self.subTest(kind=kind, blocks=blocks):
+                path = self.folder / name
+                path.unlink(missing_ok=True)
                 result = run(self.folder, options, "--out-folder", str(self.folder / "raw"),
-                             "--out-type", kind, "--out-file", str(path), limit_blocks=100,
-                             quiet=False)
+                             "--out-type", kind, "--out-file", str(path), "--progress", "json",
+                             limit_blocks=blocks, quiet=False)
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertIn(f"File  {path}   can not be wrote", result.stderr)
-                images = read(path)
-                self.assertGreater(len(images), 0)
+                with self.assertNoLogs("tifffile"):  # no broken directory to warn of
+                    images = read(path) if path.exists() else expected[:0]
                 self.assertLess(len(images), 60)
-                # A write that fails after the batch went on is taken off the count.
-                written = re.search(r"(\d+) files written", result.stderr).group(1)
-                self.assertEqual(int(written), len(images))
+                # A write that fails after the batch went on is taken off the
+                # count, and only images stored are told of, by their place.
+                events = [json.loads(line) for line in result.stdout.splitlines()]
+                self.assertEqual(events[-1]["files_written"], len(images))
+                self.assertEqual([(e["output"], e["index"]) for e in events[:-1]],
+                                 [(str(path), k) for k in range(len(images))])
                 np.testing.assert_array_equal(images, expected[:len(images)])
+                self.assertFalse(pathlib.Path(f"{path}.partial").exists())
+
+    def test_a_one_file_output_replaces_the_old_one_only_when_whole(self):
+        _, options, make = CASES[0]
+        self.make_inputs(make, 6)
+        self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder),
+                             "--out-type", "raw").returncode, 0)
+        expected = np.stack([np.fromfile(self.folder / f"o{k:03d}", dtype="<i2").reshape(30, 40)
+                             for k in range(6)])
+
+        def follower(kind, path):
+            """A batch that has stored every input there is and waits for more."""
+            batch = subprocess.Popen(command(self.folder, options, "--out-folder",
+                                             str(self.folder), "--out-type", kind, "--out-file",
+                                             str(path), "--follow", "60", "--progress", "json"),
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            for _ in range(6):
+                batch.stdout.readline()
+            return batch
+
+        def reader_holds_the_old_file(kind, path, read):
+            with open(path, "rb") as held:  # a viewer's open file
+                self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder),
+                                     "--out-type", kind, "--out-file", str(path)).returncode, 0)
+                self.assertEqual(held.read(), old)
+
+        def second_writer(kind, path, read):
+            first = follower(kind, path)
+            second = run(self.folder, options, "--out-folder", str(self.folder), "--out-type",
+                         kind, "--out-file", str(path), quiet=False)
+            self.assertEqual(second.returncode, 1)
+            self.assertIn(f"File  {path}.partial   can not be wrote", second.stderr)
+            self.assertIn(f"Another batch is writing {path} through it", second.stderr)
+            self.assertEqual(path.read_bytes(), old)
+            first.send_signal(signal.SIGINT)  # the first ends as it would, in its place
+            first.communicate(timeout=60)
+
+        def killed_midway_then_rerun(kind, path, read):
+            first = follower(kind, path)
+            first.kill()
+            first.communicate(timeout=60)
+            self.assertEqual(path.read_bytes(), old)
+            self.assertTrue(pathlib.Path(f"{path}.partial").exists())
+            self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder),
+                                 "--out-type", kind, "--out-file", str(path)).returncode, 0)
+
+        for (kind, name, read), attack in itertools.product(
+                ONE_FILE, (reader_holds_the_old_file, second_writer, killed_midway_then_rerun)):
+            with self.subTest(kind=kind, attack=attack.__name__):
+                path = self.folder / name
+                self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder),
+                                     "--out-type", kind, "--out-file", str(path), "--count",
+                                     "2").returncode, 0)
+                old = path.read_bytes()
+                attack(kind, path, read)
+                np.testing.assert_array_equal(read(path), expected)
+                self.assertFalse(pathlib.Path(f"{path}.partial").exists())
 
     def test_the_one_file_is_named_exactly_when_there_is_one(self):
         name, options, make = CASES[0]
