@@ -88,7 +88,8 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
                                      ? std::numeric_limits<std::uint64_t>::max()
                                      : ExpectedOutputBytes(settings);
   std::unique_ptr<ImageSink> sink = MakeOutputSink(
-      output, settings, expected, QCoreApplication::applicationVersion().toStdString());
+      output, settings, expected, QCoreApplication::applicationVersion().toStdString(),
+      job.span.outStart + job.span.skip);
   job.imageSink = sink.get();
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));

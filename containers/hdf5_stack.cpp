@@ -41,22 +41,21 @@ void Attribute(hid_t on, const char* name, hid_t type, const Value& value) {
   H5Sclose(space);
 }
 
+// Variable-length UTF-8, which readers hand over as text rather than bytes.
 void TextAttribute(hid_t on, const char* name, const std::string& text) {
   const hid_t type = H5Tcopy(H5T_C_S1);
-  H5Tset_size(type, text.empty() ? 1 : text.size());
+  H5Tset_size(type, H5T_VARIABLE);
   H5Tset_cset(type, H5T_CSET_UTF8);
-  const hid_t space = H5Screate(H5S_SCALAR);
-  const hid_t attribute = H5Acreate2(on, name, type, space, H5P_DEFAULT, H5P_DEFAULT);
-  if (attribute >= 0) {
-    H5Awrite(attribute, type, text.empty() ? "" : text.c_str());
-    H5Aclose(attribute);
-  }
-  H5Sclose(space);
+  const char* const value = text.c_str();
+  Attribute(on, name, type, value);
   H5Tclose(type);
 }
 
-void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::string& version) {
+void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::string& version,
+                         std::int64_t firstOutputNumber) {
   TextAttribute(on, "program_version", version);
+  // As the sidecar names it: the output number of the dataset's first image.
+  Attribute(on, "first_output_number", H5T_NATIVE_INT64, firstOutputNumber);
   ForEachNamedValue(p, [on](const char* name, const auto& value) {
     using T = std::remove_cvref_t<decltype(value)>;
     if constexpr (std::is_same_v<T, std::string>) {
@@ -89,11 +88,13 @@ int ReserveRoom(hid_t file, const std::string& path, std::uint64_t bytes) {
 
 }  // namespace
 
-Hdf5Stack::Hdf5Stack(std::string path, ConversionParameters parameters, std::string version)
+Hdf5Stack::Hdf5Stack(std::string path, ConversionParameters parameters, std::string version,
+                     std::int64_t firstOutputNumber)
     : path_(std::move(path)),
       replaced_(path_),
       parameters_(std::move(parameters)),
-      version_(std::move(version)) {}
+      version_(std::move(version)),
+      firstOutputNumber_(firstOutputNumber) {}
 
 Hdf5Stack::~Hdf5Stack() {
   SinkFailure ignored;
@@ -139,7 +140,7 @@ bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
   H5Sclose(space);
   H5Gclose(group);
   if (dataset_ < 0) return false;
-  ParameterAttributes(dataset_, parameters_, version_);
+  ParameterAttributes(dataset_, parameters_, version_, firstOutputNumber_);
   return H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
 }
 

@@ -4,7 +4,8 @@
 // (images, height, width) and 16-bit signed integers, one image per chunk,
 // grown as each image comes and flushed after it, so that the file is
 // complete up to the last image whatever ends the batch. The conversion's
-// parameters and the program's version stand as attributes of the dataset.
+// parameters, the program's version and the output number of the first
+// image stand as attributes of the dataset.
 // The file is written beside `path` and put in its place at the end (see
 // replaced_file.h).
 
@@ -19,7 +20,8 @@ namespace projconv {
 
 class Hdf5Stack : public ImageSink {
  public:
-  Hdf5Stack(std::string path, ConversionParameters parameters, std::string version);
+  Hdf5Stack(std::string path, ConversionParameters parameters, std::string version,
+            std::int64_t firstOutputNumber);
   ~Hdf5Stack() override;
   Hdf5Stack(const Hdf5Stack&) = delete;
   Hdf5Stack& operator=(const Hdf5Stack&) = delete;
@@ -39,6 +41,7 @@ class Hdf5Stack : public ImageSink {
   ReplacedFile replaced_;
   ConversionParameters parameters_;
   std::string version_;
+  std::int64_t firstOutputNumber_;
   std::int64_t file_ = -1;  // hid_t, kept out of this header
   std::int64_t dataset_ = -1;
   std::uint64_t images_ = 0;

@@ -18,7 +18,8 @@ std::unique_ptr<ImageSink> Overlapped(std::unique_ptr<ImageSink> sink) {
 
 std::unique_ptr<ImageSink> MakeOutputSink(const OutputChoice& choice,
                                           const ConversionParameters& parameters,
-                                          std::uint64_t expectedBytes, const std::string& version) {
+                                          std::uint64_t expectedBytes, const std::string& version,
+                                          std::int64_t firstOutputNumber) {
   switch (choice.type) {
     case OutputType::Raw:
       return nullptr;
@@ -27,7 +28,8 @@ std::unique_ptr<ImageSink> MakeOutputSink(const OutputChoice& choice,
     case OutputType::TiffStack:
       return Overlapped(std::make_unique<TiffStack>(choice.file, expectedBytes));
     case OutputType::Hdf5:
-      return Overlapped(std::make_unique<Hdf5Stack>(choice.file, parameters, version));
+      return Overlapped(
+          std::make_unique<Hdf5Stack>(choice.file, parameters, version, firstOutputNumber));
   }
   return nullptr;
 }

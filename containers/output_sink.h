@@ -13,9 +13,11 @@ namespace projconv {
 // Where a batch of `parameters` puts its images for `choice`; null for raw
 // files, which the batch writes itself. `expectedBytes` is what the images
 // are expected to take in all (it decides whether a TIFF stack needs
-// BigTIFF); `version` is the program's, recorded in an HDF5 file.
+// BigTIFF); `version` is the program's and `firstOutputNumber` the output
+// number of the batch's first image, both recorded in an HDF5 file.
 std::unique_ptr<ImageSink> MakeOutputSink(const OutputChoice& choice,
                                           const ConversionParameters& parameters,
-                                          std::uint64_t expectedBytes, const std::string& version);
+                                          std::uint64_t expectedBytes, const std::string& version,
+                                          std::int64_t firstOutputNumber);
 
 }  // namespace projconv

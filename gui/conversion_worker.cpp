@@ -23,8 +23,8 @@ BatchResult RunIntoOutput(ProjectionJob& job, const BatchOutput& output) {
   // whose size it decides.
   const std::uint64_t expected =
       output.choice.type == OutputType::Raw ? 0 : ExpectedOutputBytes(job.parameters());
-  std::unique_ptr<ImageSink> sink =
-      MakeOutputSink(output.choice, job.parameters(), expected, output.version);
+  std::unique_ptr<ImageSink> sink = MakeOutputSink(
+      output.choice, job.parameters(), expected, output.version, job.span.outStart + job.span.skip);
   // Destroyed in the reverse order: the job lets go of the sink, then the
   // sink closes its file, before the sidecar describes it and however the
   // batch ends.

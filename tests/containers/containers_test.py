@@ -97,7 +97,8 @@ class Containers(unittest.TestCase):
                                      "--out-type", "tiff-stack", "--out-file", str(stack)).returncode, 0)
                 hdf5 = self.folder / "images.h5"
                 self.assertEqual(run(self.folder, options, "--out-folder", str(self.folder / "raw"),
-                                     "--out-type", "hdf5", "--out-file", str(hdf5)).returncode, 0)
+                                     "--out-type", "hdf5", "--out-file", str(hdf5),
+                                     "--out-start", "5").returncode, 0)
 
                 tiffs = np.stack([tifffile.imread(self.folder / "tiff" / f"o{k:03d}")
                                   for k in range(4)])
@@ -109,7 +110,9 @@ class Containers(unittest.TestCase):
                     self.assertEqual(data.dtype, np.int16)
                     self.assertEqual(data.chunks, (1, height, width))
                     np.testing.assert_array_equal(data[:], expected)
-                    self.assertIn("program_version", data.attrs)
+                    self.assertIsInstance(data.attrs["program_version"], str)
+                    self.assertEqual(data.attrs["in_format"], "p%03d.raw")
+                    self.assertEqual(data.attrs["first_output_number"], 5)
                 self.tearDown()
 
     def test_a_followed_stack_is_bigtiff_as_its_size_is_unknown(self):
