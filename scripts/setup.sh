@@ -15,7 +15,7 @@ packages=(
   pybind11-dev python3-dev python3-pytest
   imagej python3-vtk9
   slurm-wlm munge
-  help2man desktop-file-utils appstream dpkg-dev bash-completion
+  help2man desktop-file-utils appstream dpkg-dev bash-completion file
 )
 if [[ "${1:-}" == bench ]]; then packages+=(python3-opencv linux-perf); fi
 
