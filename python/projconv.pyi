@@ -24,7 +24,10 @@ def convert_image(
     scale: float = 1.0,
     threads: int = 0,
 ) -> numpy.typing.NDArray[numpy.int16]:
-    """Converts the bytes of one raw input file, header included; (out_height, out_width) int16."""
+    """Converts the bytes of one raw input file, header included; (out_height, out_width) int16.
+
+    Raises TypeError for an argument of the wrong type and ValueError for parameters the
+    converter refuses, in a line that names the keyword."""
 
 def convert_array(
     array: numpy.typing.NDArray[Any],
@@ -36,7 +39,9 @@ def convert_array(
     scale: float = 1.0,
     threads: int = 0,
 ) -> numpy.typing.NDArray[numpy.int16]:
-    """Converts a 2-D int16, uint16 or float32 array of shape (height, width)."""
+    """Converts a 2-D int16, uint16 or float32 array of shape (height, width).
+
+    Raises TypeError and ValueError as convert_image does."""
 
 class BatchOutcome(TypedDict):
     end: str
