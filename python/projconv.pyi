@@ -44,7 +44,8 @@ def convert_array(
     Raises TypeError and ValueError as convert_image does."""
 
 class BatchOutcome(TypedDict):
-    end: str
+    end: Literal["input_missing", "stopped", "input_not_opened", "input_not_read",
+                 "input_short", "output_not_written"]
     files_written: int
     files_kept: int
     samples_wrapped: int
@@ -100,7 +101,11 @@ def run_batch(
     scale: float = ...,
     threads: int = ...,
 ) -> BatchOutcome:
-    """Converts a whole numbered sequence into raw files, as projconv-batch does."""
+    """Converts a whole numbered sequence into raw files, as projconv-batch does.
+
+    A batch refused before anything is converted (parameters, memory, outputs that would
+    replace inputs) raises ValueError with the converter's message; an override of the wrong
+    type raises TypeError naming it. Once converting has begun, how it ended is returned."""
 
 def read_settings(path: _Path | None = None) -> Settings:
     """Reads a settings file (None: the desktop program's) into a dict of the 21 parameters."""

@@ -383,6 +383,15 @@ py::dict PyRunBatch(const py::args& args, const py::kwargs& kwargs) {
     result = done.get();
   }
   if (pending) throw std::move(*pending);
+  // Refused before anything was converted: the call was wrong, as when an
+  // image's parameters are refused. Every other end is the batch's outcome.
+  if (result.end == BatchEnd::Refused) {
+    std::string message;
+    for (const auto& [caption, text] : reporter.messages()) {
+      message += (message.empty() ? "" : "\n") + text;
+    }
+    throw py::value_error(message);
+  }
   py::dict out;
   out["end"] = BatchEndName(result.end);
   out["files_written"] = result.filesWritten;
@@ -467,10 +476,16 @@ settings: a settings file (str or path), or None for the desktop program's
     "little"/"big" and "signed"/"unsigned". threads=N sets the threads per
     image (0 for one per processor).
 
-Returns a dict: "end" (how the batch ended: "input_missing" is the normal end;
-"refused", "stopped", "input_not_opened", "input_not_read",
-"output_not_written"), "files_written", "files_kept", "samples_wrapped",
-"file_name" (the file it ended at) and "messages" (a list of (caption, text)).
+A batch refused before anything is converted (parameters the converter
+refuses, buffers the machine cannot hold, outputs that would replace inputs
+read later) raises ValueError with the converter's message; an override of
+the wrong type raises TypeError naming it.
+
+Returns a dict once converting has begun: "end" (how the batch ended:
+"input_missing" is the normal end; "stopped", "input_not_opened",
+"input_not_read", "input_short", "output_not_written"), "files_written",
+"files_kept", "samples_wrapped", "file_name" (the file it ended at) and
+"messages" (a list of (caption, text)).
 Ctrl-C stops the batch after the image in progress; the KeyboardInterrupt is
 raised once it has ended, with the files written so far kept.)");
 
