@@ -24,7 +24,10 @@ def convert_image(
     scale: float = 1.0,
     threads: int = 0,
 ) -> numpy.typing.NDArray[numpy.int16]:
-    """Converts the bytes of one raw input file, header included; (out_height, out_width) int16."""
+    """Converts the bytes of one raw input file, header included; (out_height, out_width) int16.
+
+    Raises TypeError for an argument of the wrong type and ValueError for parameters the
+    converter refuses, in a line that names the keyword."""
 
 def convert_array(
     array: numpy.typing.NDArray[Any],
@@ -36,10 +39,13 @@ def convert_array(
     scale: float = 1.0,
     threads: int = 0,
 ) -> numpy.typing.NDArray[numpy.int16]:
-    """Converts a 2-D int16, uint16 or float32 array of shape (height, width)."""
+    """Converts a 2-D int16, uint16 or float32 array of shape (height, width).
+
+    Raises TypeError and ValueError as convert_image does."""
 
 class BatchOutcome(TypedDict):
-    end: str
+    end: Literal["input_missing", "stopped", "input_not_opened", "input_not_read",
+                 "input_short", "output_not_written"]
     files_written: int
     files_kept: int
     samples_wrapped: int
@@ -95,7 +101,11 @@ def run_batch(
     scale: float = ...,
     threads: int = ...,
 ) -> BatchOutcome:
-    """Converts a whole numbered sequence into raw files, as projconv-batch does."""
+    """Converts a whole numbered sequence into raw files, as projconv-batch does.
+
+    A batch refused before anything is converted (parameters, memory, outputs that would
+    replace inputs) raises ValueError with the converter's message; an override of the wrong
+    type raises TypeError naming it. Once converting has begun, how it ended is returned."""
 
 def read_settings(path: _Path | None = None) -> Settings:
     """Reads a settings file (None: the desktop program's) into a dict of the 21 parameters."""

@@ -7,7 +7,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <array>
 #include <bit>
 #include <chrono>
 #include <climits>
@@ -30,6 +32,8 @@
 #include "engine/projection_job.h"
 #include "engine/refusal.h"
 #include "engine/single_image.h"
+#include "python/argument_values.h"
+#include "python/call_arguments.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 
@@ -39,30 +43,30 @@ namespace projconv {
 
 namespace {
 
-// As projconv-batch --threads allows: more cannot help one image.
-constexpr int kMaxThreads = 64;
-
-int CheckedThreads(int threads) {
-  if (threads < 0 || threads > kMaxThreads) {
-    throw py::value_error("threads must be from 0 (one per processor) to " +
-                          std::to_string(kMaxThreads) + ", not " + std::to_string(threads));
-  }
-  return threads;
-}
+constexpr std::array<const char*, 2> kSizeFields{"width", "height"};
+constexpr std::array<const char*, 4> kCropFields{"left", "top", "right", "bottom"};
+constexpr std::array<const char*, 2> kCentreFields{"x", "y"};
 
 // The bytes of any object that exports a buffer. A C-contiguous buffer is
 // used where it lies; anything else is copied once into a bytes object that
-// `keep` holds for as long as the view is needed.
+// the view holds for as long as it is needed.
 class ByteView {
  public:
-  explicit ByteView(py::handle object) {
-    if (PyObject_GetBuffer(object.ptr(), &view_, PyBUF_SIMPLE) == 0) {
+  explicit ByteView(const Argument& data) {
+    const char* expected = "bytes or another object with the buffer protocol";
+    if (!data) WrongType(data, expected);
+    if (PyObject_GetBuffer(data.value.ptr(), &view_, PyBUF_SIMPLE) == 0) {
       held_ = true;
       return;
     }
     PyErr_Clear();
     // Strided views and the like: memoryview knows how to lay them out.
-    copy_ = py::module_::import("builtins").attr("memoryview")(object).attr("tobytes")();
+    try {
+      copy_ = py::module_::import("builtins").attr("memoryview")(data.value).attr("tobytes")();
+    } catch (const py::error_already_set& e) {
+      if (e.matches(PyExc_TypeError)) WrongType(data, expected);
+      throw;
+    }
     if (PyObject_GetBuffer(copy_.ptr(), &view_, PyBUF_SIMPLE) != 0) throw py::error_already_set();
     held_ = true;
   }
@@ -81,49 +85,80 @@ class ByteView {
   py::object copy_;
 };
 
-template <typename Choice>
-Choice Named(const std::string& value, const char* what, const char* zero, const char* one) {
-  if (value == zero) return Choice(0);
-  if (value == one) return Choice(1);
-  throw py::value_error(std::string(what) + " must be \"" + zero + "\" or \"" + one + "\", not \"" +
-                        value + "\"");
+// The geometry every image conversion takes as keywords.
+void TakeGeometry(CallArguments& call, ConversionParameters& p) {
+  const auto [outX, outY] = Int32TupleOf(call.Take("out_size"), kSizeFields);
+  const auto [left, top, right, bottom] = Int32TupleOf(call.Take("crop"), kCropFields);
+  const auto [centreX, centreY] = Int32TupleOf(call.Take("centre"), kCentreFields);
+  std::tie(p.outSizeX, p.outSizeY) = std::tie(outX, outY);
+  std::tie(p.cropLeft, p.cropTop, p.cropRight, p.cropBottom) = std::tie(left, top, right, bottom);
+  std::tie(p.rotCentreX, p.rotCentreY) = std::tie(centreX, centreY);
+  // The converter holds both as float, as the command line reads them.
+  if (const Argument angle = call.Take("angle")) p.angle = static_cast<float>(FloatOf(angle));
+  if (const Argument scale = call.Take("scale")) p.scale = static_cast<float>(FloatOf(scale));
 }
 
-using Pair = std::pair<std::int32_t, std::int32_t>;
-using Window = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+// The engine's words for sizes it cannot take (engine/parameter_checks.cpp).
+constexpr const char* kNegativeSize = "Image sizes and the file header length must not be negative";
 
-// The geometry every image conversion takes as keywords.
-struct Geometry {
-  Pair outSize;
-  Window crop;
-  Pair centre;
-  double angle = 0.0;
-  double scale = 1.0;
-};
+std::string NoSamples(const char* which, std::int32_t x, std::int32_t y) {
+  return std::string(which) + " size " + std::to_string(x) + " x " + std::to_string(y) +
+         " has no samples: width and height must be at least 1";
+}
 
-ConversionParameters ImageParameters(Pair inSize, const Geometry& g) {
-  ConversionParameters p;
-  std::tie(p.inSizeX, p.inSizeY) = inSize;
-  std::tie(p.outSizeX, p.outSizeY) = g.outSize;
-  std::tie(p.cropLeft, p.cropTop, p.cropRight, p.cropBottom) = g.crop;
-  std::tie(p.rotCentreX, p.rotCentreY) = g.centre;
-  // The converter holds both as float, as the command line reads them.
-  p.angle = static_cast<float>(g.angle);
-  p.scale = static_cast<float>(g.scale);
-  return p;
+// The engine looks at the crop window first, and so calls an input without
+// samples a misplaced window. The sizes are looked at here first, in its
+// order and its words, after the keyword that holds the wrong one.
+void CheckSizes(const ConversionParameters& p) {
+  const auto refuse = [](const char* keyword, const std::string& words) {
+    throw py::value_error(std::string(keyword) + ": " + words);
+  };
+  if (p.inSizeX < 0 || p.inSizeY < 0) refuse("in_size", kNegativeSize);
+  if (p.outSizeX < 0 || p.outSizeY < 0) refuse("out_size", kNegativeSize);
+  if (p.headerLen < 0) refuse("header_len", kNegativeSize);
+  if (p.inSizeX == 0 || p.inSizeY == 0) refuse("in_size", NoSamples("Input", p.inSizeX, p.inSizeY));
+  if (p.outSizeX == 0 || p.outSizeY == 0) {
+    refuse("out_size", NoSamples("Output", p.outSizeX, p.outSizeY));
+  }
+}
+
+// The converter's refusal, after the keyword that holds what it refused
+// when one does.
+[[noreturn]] void Refuse(const Refusal& refusal, const char* dataKeyword) {
+  const char* keyword = nullptr;
+  switch (refusal.kind) {
+    case RefusalKind::CropWindow:
+      keyword = "crop";
+      break;
+    case RefusalKind::Angle:
+      keyword = "angle";
+      break;
+    case RefusalKind::Scale:
+      keyword = "scale";
+      break;
+    case RefusalKind::NoInput:
+    case RefusalKind::ShortInput:
+      keyword = dataKeyword;
+      break;
+    default:
+      break;
+  }
+  if (keyword == nullptr) throw py::value_error(refusal.message);
+  throw py::value_error(std::string(keyword) + ": " + refusal.message);
 }
 
 // One image, converted with the GIL released, into a fresh (height, width)
 // int16 array.
 py::array_t<std::int16_t> ConvertBytes(const ConversionParameters& p, const ByteView& data,
-                                       int threads) {
-  CheckedThreads(threads);
+                                       const char* dataKeyword, int threads) {
+  CheckSizes(p);
   if (const std::optional<Refusal> refusal = CheckParameters(p, false)) {
-    throw py::value_error(refusal->message);
+    Refuse(*refusal, dataKeyword);
   }
   if (p.headerLen > 0 && data.bytes().size() < std::size_t(p.headerLen)) {
-    throw py::value_error("The data holds " + std::to_string(data.bytes().size()) +
-                          " bytes, fewer than the header's " + std::to_string(p.headerLen));
+    throw py::value_error(std::string(dataKeyword) + ": holds " +
+                          std::to_string(data.bytes().size()) + " bytes, fewer than header_len " +
+                          std::to_string(p.headerLen));
   }
   py::array_t<std::int16_t> out({py::ssize_t(p.outSizeY), py::ssize_t(p.outSizeX)});
   const std::span<std::int16_t> samples(out.mutable_data(), std::size_t(out.size()));
@@ -132,41 +167,74 @@ py::array_t<std::int16_t> ConvertBytes(const ConversionParameters& p, const Byte
     py::gil_scoped_release released;
     refusal = ConvertImage(p, data.bytes(), samples, threads);
   }
-  if (refusal) throw py::value_error(refusal->message);
+  if (refusal) Refuse(*refusal, dataKeyword);
   return out;
 }
 
-py::array_t<std::int16_t> PyConvertImage(py::object data, Pair inSize, Pair outSize, Window crop,
-                                         Pair centre, double angle, const std::string& sampleType,
-                                         const std::string& byteOrder, bool isSigned,
-                                         std::int32_t headerLen, double scale, int threads) {
-  ConversionParameters p = ImageParameters(inSize, {outSize, crop, centre, angle, scale});
-  p.sampleType = Named<SampleType>(sampleType, "sample_type", "int16", "float32");
-  p.byteOrder = Named<ByteOrder>(byteOrder, "byte_order", "little", "big");
-  p.signedness = isSigned ? Signedness::Signed : Signedness::Unsigned;
-  p.headerLen = headerLen;
-  const ByteView view(data);
-  return ConvertBytes(p, view, threads);
+py::array_t<std::int16_t> PyConvertImage(const py::args& args, const py::kwargs& kwargs) {
+  CallArguments call("convert_image", args, kwargs, {"data"});
+  const ByteView view(call.Take("data"));
+  ConversionParameters p;
+  const auto [inX, inY] = Int32TupleOf(call.Take("in_size"), kSizeFields);
+  std::tie(p.inSizeX, p.inSizeY) = std::tie(inX, inY);
+  TakeGeometry(call, p);
+  if (const Argument type = call.Take("sample_type")) {
+    p.sampleType = ChoiceOf<SampleType>(type, "int16", "float32", false);
+  }
+  if (const Argument order = call.Take("byte_order")) {
+    p.byteOrder = ChoiceOf<ByteOrder>(order, "little", "big", false);
+  }
+  if (const Argument isSigned = call.Take("signed")) {
+    p.signedness = BoolOf(isSigned) ? Signedness::Signed : Signedness::Unsigned;
+  }
+  if (const Argument header = call.Take("header_len")) p.headerLen = Int32Of(header);
+  const Argument threads = call.Take("threads");
+  const int threadCount = threads ? ThreadsOf(threads) : 0;
+  call.Finish();
+  return ConvertBytes(p, view, "data", threadCount);
 }
 
-py::array_t<std::int16_t> PyConvertArray(py::array array, Pair outSize, Window crop, Pair centre,
-                                         double angle, double scale, int threads) {
+// The array the caller gave, as numpy takes it (a list of rows, too).
+py::array ArrayOf(const Argument& argument) {
+  const char* expected = "a 2-D array of int16, uint16 or float32";
+  if (!argument) WrongType(argument, expected);
+  py::array array = py::array::ensure(argument.value);
+  if (!array) WrongType(argument, expected);
   if (array.ndim() != 2) {
-    throw py::value_error("the array must have 2 dimensions (height, width), not " +
+    throw py::value_error("array: expected 2 dimensions (height, width), got " +
                           std::to_string(array.ndim()));
   }
+  if (array.shape(0) > INT32_MAX || array.shape(1) > INT32_MAX) {
+    throw py::value_error("array: expected at most " + std::to_string(INT32_MAX) +
+                          " samples a side, got a shape of (" + std::to_string(array.shape(0)) +
+                          ", " + std::to_string(array.shape(1)) + ")");
+  }
+  if (array.size() == 0) {
+    throw py::value_error(
+        "array: " + NoSamples("Input", std::int32_t(array.shape(1)), std::int32_t(array.shape(0))) +
+        " (an empty array of shape (" + std::to_string(array.shape(0)) + ", " +
+        std::to_string(array.shape(1)) + "))");
+  }
+  return array;
+}
+
+py::array_t<std::int16_t> PyConvertArray(const py::args& args, const py::kwargs& kwargs) {
+  CallArguments call("convert_array", args, kwargs, {"array"});
+  const py::array array = ArrayOf(call.Take("array"));
+  ConversionParameters p;
+  p.inSizeX = std::int32_t(array.shape(1));
+  p.inSizeY = std::int32_t(array.shape(0));
+  TakeGeometry(call, p);
+  const Argument threads = call.Take("threads");
+  const int threadCount = threads ? ThreadsOf(threads) : 0;
+  call.Finish();
+
   const py::dtype dtype = array.dtype();
   const char kind = dtype.kind();
   const py::ssize_t size = dtype.itemsize();
   // '=' is the machine's order; '|' never occurs for these sizes.
   const char order = py::str(dtype.attr("byteorder")).cast<std::string>()[0];
   const bool big = order == '>' || (order == '=' && std::endian::native == std::endian::big);
-  if (array.shape(0) > INT32_MAX || array.shape(1) > INT32_MAX) {
-    throw py::value_error("the array is too large for a 32-bit image size");
-  }
-  ConversionParameters p =
-      ImageParameters({std::int32_t(array.shape(1)), std::int32_t(array.shape(0))},
-                      {outSize, crop, centre, angle, scale});
   py::object contiguous;
   if ((kind == 'i' || kind == 'u') && size == 2) {
     p.sampleType = SampleType::Integer16;
@@ -179,11 +247,11 @@ py::array_t<std::int16_t> PyConvertArray(py::array array, Pair outSize, Window c
     p.sampleType = SampleType::Float32;
     contiguous = py::module_::import("numpy").attr("ascontiguousarray")(array, "<f4");
   } else {
-    throw py::value_error("the array's dtype must be int16, uint16 or float32, not " +
-                          py::str(py::handle(dtype)).cast<std::string>());
+    throw py::value_error("array: expected the dtype int16, uint16 or float32, got " +
+                          Shortened(py::str(py::handle(dtype)).cast<std::string>()));
   }
-  const ByteView view(contiguous);
-  return ConvertBytes(p, view, threads);
+  const ByteView view(Argument{"array", contiguous});
+  return ConvertBytes(p, view, "array", threadCount);
 }
 
 py::dict ParametersDict(const ConversionParameters& p) {
@@ -199,53 +267,45 @@ py::dict ParametersDict(const ConversionParameters& p) {
   return out;
 }
 
-// A choice by its stored number or by the name the command line gives it.
-template <typename Choice>
-Choice ChoiceValue(py::handle value, const char* zero, const char* one) {
-  if (py::isinstance<py::str>(value)) {
-    return Named<Choice>(value.cast<std::string>(), "the choice", zero, one);
-  }
-  return Choice(value.cast<std::int32_t>());
-}
-
-void Override(ConversionParameters& p, const std::string& name, py::handle value) {
+void Override(ConversionParameters& p, const Argument& argument) {
   for (const NamedParameter& parameter : kNamedParameters) {
-    if (name != parameter.name) continue;
+    if (argument.name != parameter.name) continue;
     std::visit(
         [&](auto member) {
           using T = std::remove_cvref_t<decltype(p.*member)>;
           if constexpr (std::is_same_v<T, std::string>) {
-            // Folders may be given as pathlib paths.
-            p.*member =
-                py::str(py::module_::import("os").attr("fspath")(value)).cast<std::string>();
+            p.*member = TextOf(argument);  // folders may be given as paths
           } else if constexpr (std::is_same_v<T, float>) {
-            p.*member = static_cast<float>(value.cast<double>());
+            p.*member = static_cast<float>(FloatOf(argument));
           } else if constexpr (std::is_same_v<T, SampleType>) {
-            p.*member = ChoiceValue<SampleType>(value, "int16", "float32");
+            p.*member = ChoiceOf<SampleType>(argument, "int16", "float32", true);
           } else if constexpr (std::is_same_v<T, ByteOrder>) {
-            p.*member = ChoiceValue<ByteOrder>(value, "little", "big");
+            p.*member = ChoiceOf<ByteOrder>(argument, "little", "big", true);
           } else if constexpr (std::is_same_v<T, Signedness>) {
-            p.*member = ChoiceValue<Signedness>(value, "signed", "unsigned");
+            p.*member = ChoiceOf<Signedness>(argument, "signed", "unsigned", true);
           } else {
-            p.*member = value.cast<std::int32_t>();
+            p.*member = Int32Of(argument);
           }
         },
         parameter.member);
     return;
   }
-  throw py::type_error("run_batch() got an unexpected keyword argument '" + name + "'");
+  throw py::type_error("run_batch() got an unexpected keyword argument '" +
+                       Shortened(argument.name) + "'");
+}
+
+// A settings file's name, or nothing for None.
+std::optional<QString> SettingsPath(const Argument& path) {
+  if (!path || path.value.is_none()) return std::nullopt;
+  const std::string bytes = TextOf(path);
+  return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
 // As projconv-batch starts: a named file, or the desktop program's file when
 // there is one, or the built-in defaults. A file with problems is refused.
-ConversionParameters BaseParameters(const std::optional<std::string>& path) {
-  QString file;
-  if (path) {
-    file = QString::fromStdString(*path);
-  } else {
-    file = DesktopSettingsPath();
-    if (!QFileInfo::exists(file)) return FirstRunSettings();
-  }
+ConversionParameters BaseParameters(const std::optional<QString>& path) {
+  const QString file = path.value_or(DesktopSettingsPath());
+  if (!path && !QFileInfo::exists(file)) return FirstRunSettings();
   const SettingsLoad load = LoadSettingsFile(file);
   if (!load.problems.isEmpty()) {
     std::string message;
@@ -258,13 +318,11 @@ ConversionParameters BaseParameters(const std::optional<std::string>& path) {
   return load.settings;
 }
 
-std::optional<std::string> PathText(const py::object& path) {
-  if (path.is_none()) return std::nullopt;
-  return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
-}
-
-py::dict PyReadSettings(py::object path) {
-  return ParametersDict(BaseParameters(PathText(path)));
+py::dict PyReadSettings(const py::args& args, const py::kwargs& kwargs) {
+  CallArguments call("read_settings", args, kwargs, {"path"});
+  const std::optional<QString> path = SettingsPath(call.Take("path"));
+  call.Finish();
+  return ParametersDict(BaseParameters(path));
 }
 
 // Keeps the batch's messages for the caller; the batch calls it on its own
@@ -289,17 +347,12 @@ class CollectingReporter : public BatchReporter {
 // How often a running batch looks for Ctrl-C.
 constexpr auto kSignalPoll = std::chrono::milliseconds(50);
 
-py::dict PyRunBatch(py::object settings, py::kwargs overrides) {
-  ConversionParameters p = BaseParameters(PathText(settings));
-  int threads = 0;
-  for (const auto& [key, value] : overrides) {
-    const std::string name = py::str(key).cast<std::string>();
-    if (name == "threads") {
-      threads = CheckedThreads(value.cast<int>());
-    } else {
-      Override(p, name, value);
-    }
-  }
+py::dict PyRunBatch(const py::args& args, const py::kwargs& kwargs) {
+  CallArguments call("run_batch", args, kwargs, {"settings"});
+  ConversionParameters p = BaseParameters(SettingsPath(call.Take("settings")));
+  const Argument threadsArgument = call.Take("threads");
+  const int threads = threadsArgument ? ThreadsOf(threadsArgument) : 0;
+  for (const Argument& argument : call.TakeRest()) Override(p, argument);
 
   ProjectionJob job;
   job.SetParameters(p);
@@ -330,6 +383,15 @@ py::dict PyRunBatch(py::object settings, py::kwargs overrides) {
     result = done.get();
   }
   if (pending) throw std::move(*pending);
+  // Refused before anything was converted: the call was wrong, as when an
+  // image's parameters are refused. Every other end is the batch's outcome.
+  if (result.end == BatchEnd::Refused) {
+    std::string message;
+    for (const auto& [caption, text] : reporter.messages()) {
+      message += (message.empty() ? "" : "\n") + text;
+    }
+    throw py::value_error(message);
+  }
   py::dict out;
   out["end"] = BatchEndName(result.end);
   out["files_written"] = result.filesWritten;
@@ -346,17 +408,23 @@ py::dict PyRunBatch(py::object settings, py::kwargs overrides) {
 
 PYBIND11_MODULE(projconv, m) {
   using namespace projconv;
-  using namespace pybind11::literals;
+  // Each function binds its own arguments (python/call_arguments.h), so its
+  // signature is written at the head of its docstring, where help() and
+  // inspect.signature() read it.
+  py::options options;
+  options.disable_function_signatures();
   m.doc() =
       "Raw projection images converted as projconv-batch converts them: one image held in "
       "memory (convert_image, convert_array), a whole numbered sequence (run_batch), and the "
       "settings file (read_settings). Every image is bit for bit what projconv-batch writes.";
   m.attr("__version__") = PROJCONV_VERSION;
 
-  m.def("convert_image", &PyConvertImage, "data"_a, py::kw_only(), "in_size"_a, "out_size"_a,
-        "crop"_a, "centre"_a, "angle"_a = 0.0, "sample_type"_a = "int16", "byte_order"_a = "little",
-        "signed"_a = true, "header_len"_a = 0, "scale"_a = 1.0, "threads"_a = 0,
-        R"(Converts the bytes of one raw input file, header included.
+  m.def(
+      "convert_image", &PyConvertImage,
+      R"(convert_image(data, *, in_size, out_size, crop, centre, angle=0.0, sample_type='int16', byte_order='little', signed=True, header_len=0, scale=1.0, threads=0)
+--
+
+Converts the bytes of one raw input file, header included.
 
 data: bytes, bytearray, memoryview, mmap, numpy array or any object with the
     buffer protocol; a C-contiguous buffer is read where it lies.
@@ -376,12 +444,16 @@ threads: threads for this image, 0 for one per processor; the result is the
 Returns an int16 array of shape (out_height, out_width): the samples
 projconv-batch writes for this file as the first of a batch. An image part
 shorter than in_size reads as a batch's first image would (the rest is 0).
-Parameters the converter refuses raise ValueError with its message. The GIL
-is released while the image is made, so threads convert in parallel.)");
+Parameters the converter refuses raise ValueError with its message; an
+argument of the wrong type raises TypeError. Either message names the keyword
+and is a line long, whatever the data. The GIL is released while the image is
+made, so threads convert in parallel.)");
 
-  m.def("convert_array", &PyConvertArray, "array"_a, py::kw_only(), "out_size"_a, "crop"_a,
-        "centre"_a, "angle"_a = 0.0, "scale"_a = 1.0, "threads"_a = 0,
-        R"(Converts a 2-D image array of shape (height, width).
+  m.def("convert_array", &PyConvertArray,
+        R"(convert_array(array, *, out_size, crop, centre, angle=0.0, scale=1.0, threads=0)
+--
+
+Converts a 2-D image array of shape (height, width).
 
 The sample type, byte order and signedness come from the dtype: int16,
 uint16 (halved into 0..32767) or float32 (times `scale`), in either byte
@@ -389,8 +461,11 @@ order; a non-contiguous array is copied first. The other keywords are those
 of convert_image. Returns the same int16 array convert_image returns for the
 array's bytes.)");
 
-  m.def("run_batch", &PyRunBatch, "settings"_a = py::none(),
-        R"(Converts a whole numbered sequence into raw output files, as projconv-batch does.
+  m.def("run_batch", &PyRunBatch,
+        R"(run_batch(settings=None, **overrides)
+--
+
+Converts a whole numbered sequence into raw output files, as projconv-batch does.
 
 settings: a settings file (str or path), or None for the desktop program's
     settings (the built-in defaults when it has none). A file with problems
@@ -401,15 +476,24 @@ settings: a settings file (str or path), or None for the desktop program's
     "little"/"big" and "signed"/"unsigned". threads=N sets the threads per
     image (0 for one per processor).
 
-Returns a dict: "end" (how the batch ended: "input_missing" is the normal end;
-"refused", "stopped", "input_not_opened", "input_not_read",
-"output_not_written"), "files_written", "files_kept", "samples_wrapped",
-"file_name" (the file it ended at) and "messages" (a list of (caption, text)).
+A batch refused before anything is converted (parameters the converter
+refuses, buffers the machine cannot hold, outputs that would replace inputs
+read later) raises ValueError with the converter's message; an override of
+the wrong type raises TypeError naming it.
+
+Returns a dict once converting has begun: "end" (how the batch ended:
+"input_missing" is the normal end; "stopped", "input_not_opened",
+"input_not_read", "input_short", "output_not_written"), "files_written",
+"files_kept", "samples_wrapped", "file_name" (the file it ended at) and
+"messages" (a list of (caption, text)).
 Ctrl-C stops the batch after the image in progress; the KeyboardInterrupt is
 raised once it has ended, with the files written so far kept.)");
 
-  m.def("read_settings", &PyReadSettings, "path"_a = py::none(),
-        R"(Reads a settings file into a dict of the 21 parameters.
+  m.def("read_settings", &PyReadSettings,
+        R"(read_settings(path=None)
+--
+
+Reads a settings file into a dict of the 21 parameters.
 
 path: the file, or None for the desktop program's settings (the built-in
     defaults when it has none). Keys are in_folder, in_format, out_folder,

@@ -1,4 +1,5 @@
 import os
+import re
 import signal
 import threading
 import time
@@ -46,15 +47,37 @@ def test_batch_writes_what_projconv_batch_writes(tmp_path):
         assert (out / name).read_bytes() == (expected / name).read_bytes()
 
 
+def scan_folder(tmp_path):
+    """A folder of two 512 x 512 inputs, the size the built-in defaults read."""
+    folder = tmp_path / "scan"
+    folder.mkdir()
+    for number in range(2):
+        (folder / ("raw.%04d" % number)).write_bytes(bytes(512 * 512 * 2))
+    return folder
+
+
 @pytest.mark.parametrize("overrides, end", [
-    (dict(angle=500.0), "refused"),
-    (dict(in_format="raw.%s"), "refused"),
     (dict(in_folder="/nonexistent/folder"), "input_missing"),
+    (dict(out_folder="/nonexistent/folder"), "output_not_written"),
 ])
 def test_batch_ends(tmp_path, overrides, end):
-    result = projconv.run_batch(out_folder=tmp_path, **overrides)
+    folder = scan_folder(tmp_path)
+    result = projconv.run_batch(**{"in_folder": folder, "out_folder": folder, **overrides})
     assert result["end"] == end and result["files_written"] == 0
     assert result["messages"]
+
+
+# Refused before anything is read: the call was wrong, as with one image.
+@pytest.mark.parametrize("overrides, message", [
+    (dict(angle=500.0), "Angle of rotation should be between plus/minus 180 degrees"),
+    (dict(in_format="raw.%s"), 'Name format "raw.%s" must hold exactly one integer field'),
+    (dict(out_format="raw.%03i1"), "would replace the input file"),
+])
+def test_batch_refused(tmp_path, overrides, message):
+    folder = scan_folder(tmp_path)
+    with pytest.raises(ValueError, match=re.escape(message)):
+        projconv.run_batch(in_folder=folder, out_folder=folder, **overrides)
+    assert sorted(path.name for path in folder.iterdir()) == ["raw.0000", "raw.0001"]
 
 
 def test_ctrl_c_stops_after_the_image_in_progress(tmp_path):
