@@ -51,10 +51,10 @@ SequenceSpan SpanToConvert(const ConversionParameters& settings, const SequenceC
                              std::numeric_limits<std::int64_t>::max());
   const SequenceSpan span = ShardSpan(sequence.span, *sequence.shard, count.files);
   if (span.limit == 0) {
-    std::fprintf(stderr, "projconv-batch: shard %lld/%lld of %lld input files holds none\n",
+    std::fprintf(stderr, "projconv-batch: shard %lld/%lld of %s holds none\n",
                  static_cast<long long>(sequence.shard->index),
                  static_cast<long long>(sequence.shard->count),
-                 static_cast<long long>(count.files));
+                 Counted(count.files, "input file", "input files").c_str());
   }
   return span;
 }
