@@ -298,11 +298,13 @@ summary line is printed at the end.
 Folders, patterns and file names are used as the bytes they are given as, on
 the command line and in the settings file, UTF-8 or not.
 
-With --probe FILE nothing is converted and no settings are read: the layouts
-that read FILE as the smoothest pictures are printed on standard output, each
-as the options that read it so, followed by a score that is lower for smoother
-pictures (noise scores about 1). A layout's samples end where the file does,
-unless --in-size and --header-len are both given.
+With --probe FILE nothing is converted and no settings are read. Standard
+output gets the layouts that read FILE as the smoothest pictures, best first,
+one per line, each as the options that read it so, which projconv-batch takes
+as they are; standard error gets their scores, lower for smoother pictures
+(noise scores about 1). A file that reads as noise in every layout gets none.
+A layout's samples end where the file does, unless --in-size and --header-len
+are both given.
 
 Exit status:
 )") + QString::fromStdString(ExitStatusHelpTable());
