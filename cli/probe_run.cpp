@@ -1,7 +1,9 @@
 #include "cli/probe_run.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,20 @@ void TellScores(const std::string& path, const std::vector<ScoredLayout>& layout
                TerminalText(path).c_str(), scores.c_str());
 }
 
+// The layouts as options, one per line on standard output.
+int PrintOptions(const std::vector<ScoredLayout>& layouts) {
+  for (const ScoredLayout& scored : layouts) {
+    std::printf("%s\n", LayoutOptions(scored.layout).c_str());
+  }
+  // A full disk must not pass for a guess made; a reader that has taken what
+  // it wanted and gone (| head -n 1) is no failure.
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout) != 0) && errno != EPIPE) {
+    return Refuse(kExitFileFailed,
+                  std::string("the layouts could not be written: ") + std::strerror(errno));
+  }
+  return kExitConverted;
+}
+
 }  // namespace
 
 int RunProbe(const ProbeRequest& request) {
@@ -88,10 +104,7 @@ int RunProbe(const ProbeRequest& request) {
                                        Printed("%.1f", kNoiseScore));
   }
   TellScores(path, layouts);
-  for (const ScoredLayout& scored : layouts) {
-    std::printf("%s\n", LayoutOptions(scored.layout).c_str());
-  }
-  return kExitConverted;
+  return PrintOptions(layouts);
 }
 
 }  // namespace projconv
