@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/exit_status_table.h"
 #include "form/number_text.h"
 #include "settings/name_text.h"
 
@@ -277,6 +278,8 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments,
 QString BatchHelpText() {
   QCommandLineParser parser;
   DefineOptions(parser);
+  // No indented line may start with a dash, nor any line end in a colon, but
+  // for the options and the heading: the manual page is made from this text.
   return parser.helpText() + QStringLiteral(R"(
 The parameters come from --settings FILE, or the built-in defaults with
 --defaults; otherwise from the desktop program's settings file
@@ -295,24 +298,16 @@ summary line is printed at the end.
 Folders, patterns and file names are used as the bytes they are given as, on
 the command line and in the settings file, UTF-8 or not.
 
-Exit status:
-  0    the sequence ended at the first missing input file, or the share that
-       --count or --shard gave was done
-  3    the first input file is missing: nothing was converted
-  1    an input file could not be opened or read, or an output file written
-  2    the batch was refused: parameters, memory or the settings file
-  64   the command line is malformed
-  130  interrupted (SIGINT or SIGTERM); the image in progress is finished first
+With --probe FILE nothing is converted and no settings are read. Standard
+output gets the layouts that read FILE as the smoothest pictures, best first,
+one per line, each as the options that read it so, which projconv-batch takes
+as they are; standard error gets their scores, lower for smoother pictures
+(noise scores about 1). A file that reads as noise in every layout gets none.
+A layout's samples end where the file does, unless --in-size and --header-len
+are both given.
 
-With --probe FILE nothing is converted and no settings are read: the layouts
-that read FILE as the smoothest pictures are printed on standard output, each
-as the options that read it so, for example
-  --type int16 --byte-order big --unsigned --in-size 320x240 --header-len 512  score 0.01234
-The score is lower for smoother pictures; noise scores about 1. A layout's
-samples end where the file does, unless --in-size and --header-len are both
-given. The exit status is 0 when a layout was printed, 1 when FILE cannot be
-opened or read, 2 when no layout fits it.
-)");
+Exit status:
+)") + QString::fromStdString(ExitStatusHelpTable());
 }
 
 }  // namespace projconv

@@ -20,26 +20,28 @@ std::string Printed(const char* format, auto... values) {
 
 }  // namespace
 
+std::string Counted(std::int64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 std::string ProgressText(std::int64_t filesWritten, double seconds, double bytesPerImage) {
   const double files = static_cast<double>(filesWritten);
-  return Printed("%lld files written, %.1f images/s, %.1f MB/s read+written",
-                 static_cast<long long>(filesWritten), PerSecond(files, seconds),
+  return Counted(filesWritten, "file", "files") +
+         Printed(" written, %.1f images/s, %.1f MB/s read+written", PerSecond(files, seconds),
                  PerSecond(files * bytesPerImage / 1e6, seconds));
 }
 
 std::string SummaryText(std::int64_t filesWritten, double seconds, const std::string& destination,
                         bool interrupted, std::int64_t samplesWrapped, std::int64_t filesKept) {
-  std::string text =
-      Printed("projconv-batch: %s%lld files written in %.2f s (%.1f images/s) to ",
-              interrupted ? "interrupted, " : "", static_cast<long long>(filesWritten), seconds,
-              PerSecond(static_cast<double>(filesWritten), seconds)) +
-      destination;
+  std::string text = std::string("projconv-batch: ") + (interrupted ? "interrupted, " : "") +
+                     Counted(filesWritten, "file", "files") +
+                     Printed(" written in %.2f s (%.1f images/s) to ", seconds,
+                             PerSecond(static_cast<double>(filesWritten), seconds)) +
+                     destination;
   if (samplesWrapped > 0) {
-    text += Printed("; %lld samples wrapped to 16 bits", static_cast<long long>(samplesWrapped));
+    text += "; " + Counted(samplesWrapped, "sample", "samples") + " wrapped to 16 bits";
   }
-  if (filesKept > 0) {
-    text += Printed("; %lld existing files kept", static_cast<long long>(filesKept));
-  }
+  if (filesKept > 0) text += "; " + Counted(filesKept, "existing file", "existing files") + " kept";
   return text;
 }
 

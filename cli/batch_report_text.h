@@ -7,6 +7,9 @@ namespace projconv {
 
 // The lines projconv-batch prints about a batch's progress and outcome.
 
+// "1 file", "42 files": a count and its noun, singular for one only.
+std::string Counted(std::int64_t count, const char* one, const char* many);
+
 // "42 files written, 17.3 images/s, 8.9 MB/s read+written"
 std::string ProgressText(std::int64_t filesWritten, double seconds, double bytesPerImage);
 

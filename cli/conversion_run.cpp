@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "cli/batch_report_text.h"
 #include "cli/console_reporter.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/sidecar_folder.h"
 #include "cli/terminal_text.h"
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
@@ -51,10 +53,10 @@ SequenceSpan SpanToConvert(const ConversionParameters& settings, const SequenceC
                              std::numeric_limits<std::int64_t>::max());
   const SequenceSpan span = ShardSpan(sequence.span, *sequence.shard, count.files);
   if (span.limit == 0) {
-    std::fprintf(stderr, "projconv-batch: shard %lld/%lld of %lld input files holds none\n",
+    std::fprintf(stderr, "projconv-batch: shard %lld/%lld of %s holds none\n",
                  static_cast<long long>(sequence.shard->index),
                  static_cast<long long>(sequence.shard->count),
-                 static_cast<long long>(count.files));
+                 Counted(count.files, "input file", "input files").c_str());
   }
   return span;
 }
@@ -74,13 +76,14 @@ void PrintMessagesAndSummary(const ConsoleReporter& reporter, const BatchResult&
   }
 }
 
-}  // namespace
+struct BatchRun {
+  BatchResult result;
+  double seconds;  // until the last image, the closing of the one output file left out
+};
 
-int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
-                  const OutputChoice& output, const SequenceChoice& sequence) {
-  ProjectionJob job;
-  job.SetParameters(settings);
-  job.workerThreads = threads;
+BatchRun RunBatch(ProjectionJob& job, ConsoleReporter& reporter, const OutputChoice& output,
+                  const SequenceChoice& sequence, bool drawProgress) {
+  const ConversionParameters& settings = job;
   job.span = SpanToConvert(settings, sequence);
   // Closed before the summary: every image is in the file by then. A
   // followed scan has no size yet: its stack is made for any.
@@ -91,9 +94,6 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
       output, settings, expected, QCoreApplication::applicationVersion().toStdString(),
       job.span.outStart + job.span.skip);
   job.imageSink = sink.get();
-  const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
-  ConsoleReporter reporter(drawProgress, BytesPerImage(job));
-  reporter.SetJsonProgress(sequence.jsonProgress);
   job.dialog = &reporter;
   SequenceCounter forecast;  // counted alongside the batch, for the progress line only
   if (drawProgress) {
@@ -106,14 +106,14 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   const BatchResult result = job.RunBatchWithResult();
   const double seconds = reporter.SecondsSinceStart();
   job.imageSink = nullptr;
-  sink.reset();
-  reporter.ClearProgress();
+  job.dialog = nullptr;
+  reporter.SetForecast(nullptr);
+  return {result, seconds};
+}
 
-  PrintMessagesAndSummary(reporter, result, quiet,
-                          IsSingleFile(output.type) ? output.file : job.outFolder, seconds);
-  int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
-  const BatchRecord record{QCoreApplication::applicationVersion().toStdString(), settings, output,
-                           result, job.span};
+// Writes the sidecar of the batch that ended with `status`, and returns the
+// program's status.
+int WithSidecar(const BatchRecord& record, int status) {
   // Even under --quiet: a pipeline that reads the sidecar must learn why
   // it is not there.
   const SidecarOutcome sidecar = WriteSidecar(record);
@@ -122,7 +122,36 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   }
   // A header left out for its names is no failure: the conversion and its
   // record are whole, and a rerun with the same names would leave it out again.
-  if (!sidecar.failure.empty() && status == kExitConverted) status = kExitFileFailed;
+  if (!sidecar.failure.empty() && status == kExitConverted) return kExitFileFailed;
+  return status;
+}
+
+}  // namespace
+
+int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
+                  const OutputChoice& output, const SequenceChoice& sequence) {
+  ProjectionJob job;
+  job.SetParameters(settings);
+  job.workerThreads = threads;
+  const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+  ConsoleReporter reporter(drawProgress, BytesPerImage(job));
+  reporter.SetJsonProgress(sequence.jsonProgress);
+
+  const std::optional<BatchResult> sidecarRefused = SidecarFolderProblem(output.sidecar);
+  if (sidecarRefused) reporter.ShowMessage(SidecarFolderMessage(*sidecarRefused), "Info");
+  const BatchRun run = sidecarRefused ? BatchRun{*sidecarRefused, reporter.SecondsSinceStart()}
+                                      : RunBatch(job, reporter, output, sequence, drawProgress);
+  const BatchResult& result = run.result;
+  reporter.ClearProgress();
+
+  PrintMessagesAndSummary(reporter, result, quiet,
+                          IsSingleFile(output.type) ? output.file : job.outFolder, run.seconds);
+  int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
+  if (!sidecarRefused) {
+    status = WithSidecar(
+        {QCoreApplication::applicationVersion().toStdString(), settings, output, result, job.span},
+        status);
+  }
   if (sequence.jsonProgress) reporter.PrintEnd(result, status);
   return status;
 }

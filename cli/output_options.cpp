@@ -21,7 +21,8 @@ void DefineOutputOptions(QCommandLineParser& parser) {
                                    "(every parameter, the output, the files written, how the "
                                    "batch ended, the samples wrapped to 16 bits) and, for raw "
                                    "output, STEM.mhd, a MetaImage header over the whole "
-                                   "sequence."),
+                                   "sequence. A folder of STEM that cannot be written to ends "
+                                   "the batch before it converts anything."),
                     QStringLiteral("STEM")});
 }
 

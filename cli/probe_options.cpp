@@ -6,10 +6,10 @@ void DefineProbeOption(QCommandLineParser& parser) {
   parser.addOption(
       {QStringLiteral("probe"),
        QStringLiteral("Convert nothing: print the layouts that read FILE as the smoothest "
-                      "pictures, best first, one per line: the options that read it so, then "
-                      "its score (lower is better; about 1 is noise). --in-size, --header-len, "
-                      "--type, --byte-order, --signed and --unsigned narrow the search; no "
-                      "settings are read."),
+                      "pictures, best first, one per line as the options that read it so; "
+                      "their scores go to standard error (lower is better; about 1 is noise). "
+                      "--in-size, --header-len, --type, --byte-order, --signed and --unsigned "
+                      "narrow the search; no settings are read."),
        QStringLiteral("FILE")});
 }
 

@@ -1,7 +1,11 @@
 #include "cli/probe_run.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "cli/exit_codes.h"
 #include "cli/terminal_text.h"
@@ -15,6 +19,12 @@ namespace {
 
 // A few, so that the runners-up show how clear the first one is.
 constexpr std::size_t kLayoutsPrinted = 5;
+
+std::string Printed(const char* format, double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
 
 int Refuse(int status, const std::string& text) {
   std::fprintf(stderr, "Error: %s\n", TerminalText(text).c_str());
@@ -36,6 +46,39 @@ std::string LayoutOptions(const RawLayout& layout) {
          std::to_string(layout.height) + " --header-len " + std::to_string(layout.headerLen);
 }
 
+// A guess that reads noise would only send the user off converting it.
+// `layouts` come best first.
+void DropNoise(std::vector<ScoredLayout>& layouts) {
+  layouts.erase(
+      std::find_if(layouts.begin(), layouts.end(),
+                   [](const ScoredLayout& scored) { return scored.score >= kNoiseScore; }),
+      layouts.end());
+}
+
+// On standard error, so that standard output holds nothing but options.
+void TellScores(const std::string& path, const std::vector<ScoredLayout>& layouts) {
+  std::string scores;
+  for (const ScoredLayout& scored : layouts) scores += Printed(" %.5f", scored.score);
+  std::fprintf(stderr,
+               "projconv-batch: %s: the layouts, best first, score%s (lower is smoother; noise "
+               "scores about 1)\n",
+               TerminalText(path).c_str(), scores.c_str());
+}
+
+// The layouts as options, one per line on standard output.
+int PrintOptions(const std::vector<ScoredLayout>& layouts) {
+  for (const ScoredLayout& scored : layouts) {
+    std::printf("%s\n", LayoutOptions(scored.layout).c_str());
+  }
+  // A full disk must not pass for a guess made; a reader that has taken what
+  // it wanted and gone (| head -n 1) is no failure.
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout) != 0) && errno != EPIPE) {
+    return Refuse(kExitFileFailed,
+                  std::string("the layouts could not be written: ") + std::strerror(errno));
+  }
+  return kExitConverted;
+}
+
 }  // namespace
 
 int RunProbe(const ProbeRequest& request) {
@@ -44,7 +87,7 @@ int RunProbe(const ProbeRequest& request) {
   if (!bytes.Open(path)) {
     return Refuse(kExitFileFailed, path + " cannot be probed: " + bytes.problem());
   }
-  const auto layouts = ProbeLayouts(bytes, request.known, kLayoutsPrinted);
+  auto layouts = ProbeLayouts(bytes, request.known, kLayoutsPrinted);
   if (!bytes.problem().empty()) {
     return Refuse(kExitFileFailed, path + " cannot be read: " + bytes.problem());
   }
@@ -53,10 +96,15 @@ int RunProbe(const ProbeRequest& request) {
     return Refuse(kExitRefused, "no layout fits the " + std::to_string(bytes.Size()) +
                                     " bytes of " + path + " and the options given");
   }
-  for (const ScoredLayout& scored : layouts) {
-    std::printf("%s  score %.5f\n", LayoutOptions(scored.layout).c_str(), scored.score);
+  const double best = layouts.front().score;
+  DropNoise(layouts);
+  if (layouts.empty()) {
+    return Refuse(kExitFileFailed, path + " reads as noise in every layout: the best scores " +
+                                       Printed("%.5f", best) + ", and a picture scores below " +
+                                       Printed("%.1f", kNoiseScore));
   }
-  return kExitConverted;
+  TellScores(path, layouts);
+  return PrintOptions(layouts);
 }
 
 }  // namespace projconv

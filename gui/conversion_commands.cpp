@@ -48,7 +48,8 @@ void ConverterDialog::OnConvert() {
   cancelRequested = 0;
   SetControlsEnabled(kCancelConversion, true);
   StartWorker(std::move(output));
-  if (worker_.Running()) forecast_->Start(values_.inFolder, values_.inFormat, values_.startNumber);
+  converting_ = worker_.Running();
+  if (converting_) forecast_->Start(values_.inFolder, values_.inFormat, values_.startNumber);
 }
 
 void ConverterDialog::StartWorker(BatchOutput output) {
@@ -102,6 +103,7 @@ void ConverterDialog::OnWorkerMessage(const WorkerMessageEvent& message) {
   if (!bridge_.BeginShowing(request)) return;
   // Every message of a batch is its last word: no image follows while the
   // box waits, so the figures stop where the batch did.
+  converting_ = false;
   forecast_->Stop();
   QMessageBox* const box = OpenBatchMessageBox(*this, message.text(), message.caption());
   connect(box, &QDialog::finished, this, [this, request] { bridge_.Answer(request); });
@@ -117,6 +119,7 @@ void ConverterDialog::JoinWorker() {
 
 void ConverterDialog::OnWorkerFinished() {
   JoinWorker();  // its last step: the thread is ending
+  converting_ = false;
   forecast_->Finish();
   SetControlsEnabled(kCancelConversion, false);
   SetControlsEnabled(kConvert, true);

@@ -270,8 +270,9 @@ void ConverterDialog::done(int result) {
   // However the window closes, the batch stops and its worker is gone before
   // the run returns, so whoever ran the dialog may release the job. While
   // an image is still being made the window stays and says so: the program
-  // never lingers without one.
-  if (worker_.Running()) {
+  // never lingers without one. A batch that has ended and waits only for its
+  // last box makes no image: the window closes as it does when idle.
+  if (worker_.Running() && converting_) {
     forecast_->ShowFinishing();
     repaint();
     OnDestroy();

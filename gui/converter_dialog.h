@@ -144,6 +144,9 @@ class ConverterDialog : public QDialog {
   QPointer<QMessageBox> workerBox_;    // the box a waiting worker asked for
   QEventLoop* closingWait_ = nullptr;  // runs while closing waits for the worker
   bool closing_ = false;
+  // From Convert until the batch's first message: the worker may be making
+  // an image. Once a message has come, the worker only waits for its box.
+  bool converting_ = false;
 
   ForecastBar* forecast_ = nullptr;  // child widgets, owned by the window
   OutputBox* output_ = nullptr;

@@ -33,7 +33,12 @@ constexpr int kPictureSide = 1024;
 
 constexpr int kMargin = 8;
 constexpr int kPaneGap = 10;
-constexpr int kHintHeight = 20;
+// Under the panes, wrapped to as many lines as the panel's width needs.
+constexpr int kHintHeight = 20;  // one line of it, with its room above
+constexpr int kHintSpace = 4;
+const char kHint[] =
+    "Drag on the input to draw the crop window, drag the cross to move the centre of rotation. "
+    "The output is what the batch writes for this file.";
 // The layout guess at the foot of the panel: its caption line and a list of
 // LayoutGuessStrip::kShown layouts under a header.
 constexpr int kGuessHeight = 122;
@@ -158,11 +163,19 @@ void PreviewPanel::SetOpen(bool open) {
   }
 }
 
+int PreviewPanel::HintHeight(int panelWidth) const {
+  const QRect lines =
+      fontMetrics().boundingRect(QRect(0, 0, panelWidth - 2 * kMargin, closedSize_.height()),
+                                 Qt::AlignLeft | Qt::TextWordWrap, QLatin1String(kHint));
+  return std::max(kHintHeight, lines.height() + kHintSpace);
+}
+
 void PreviewPanel::LayOut(int panelWidth) {
   setGeometry(closedSize_.width(), 0, panelWidth, closedSize_.height());
+  hintHeight_ = HintHeight(panelWidth);
   const int paneWidth = (panelWidth - 2 * kMargin - kPaneGap) / 2;
   const int paneHeight =
-      closedSize_.height() - 2 * kMargin - kHintHeight - kGuessHeight - kFootMargin;
+      closedSize_.height() - 2 * kMargin - hintHeight_ - kGuessHeight - kFootMargin;
   input_->setGeometry(kMargin, kMargin, paneWidth, paneHeight);
   output_->setGeometry(kMargin + paneWidth + kPaneGap, kMargin, paneWidth, paneHeight);
   guess_->setGeometry(kMargin, closedSize_.height() - kFootMargin - kGuessHeight,
@@ -361,12 +374,9 @@ void PreviewPanel::paintEvent(QPaintEvent*) {
   const int strip = height() - kFootMargin - kGuessHeight;
   painter.drawLine(kMargin, strip - kMargin / 2, width() - kMargin, strip - kMargin / 2);
   painter.setPen(palette().color(QPalette::PlaceholderText));
-  const QRect hint(kMargin, strip - kMargin - kHintHeight + 4, width() - 2 * kMargin,
-                   kHintHeight - 4);
-  painter.drawText(hint, Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Drag on the input to draw the crop window, drag the cross to "
-                                  "move the centre of rotation. The output is what the batch "
-                                  "writes for this file."));
+  const QRect hint(kMargin, strip - kMargin - hintHeight_ + kHintSpace, width() - 2 * kMargin,
+                   hintHeight_ - kHintSpace);
+  painter.drawText(hint, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, QLatin1String(kHint));
 }
 
 }  // namespace projconv

@@ -71,6 +71,8 @@ class PreviewPanel : public QWidget {
   void ConnectControls();
   // Places the panel and its panes for a panel `panelWidth` pixels wide.
   void LayOut(int panelWidth);
+  // The height of the hint under the panes, wrapped within that width.
+  int HintHeight(int panelWidth) const;
   // The panel's width that keeps the whole window on its screen.
   int FittingWidth(int frameWidth) const;
   // Moves the window, `outer` in size with its frame, wholly onto its screen.
@@ -97,6 +99,7 @@ class PreviewPanel : public QWidget {
   QTimer pause_;
   bool open_ = false;
   bool settingTexts_ = false;
+  int hintHeight_ = 0;
 
   std::optional<ControlTexts> lastTexts_;
   PreviewReading reading_;

@@ -75,6 +75,16 @@ const BadOptions kCases[] = {
      {"--shard", "0/2", "--out-type", "hdf5", "--out-file", "x.h5"},
      kExitUsage,
      "cannot share one --out-file"},
+    // Found before anything is converted, the sidecar's folder as the one file's.
+    {"sidecar in a missing folder",
+     {"--sidecar", "/projconv missing/s"},
+     kExitFileFailed,
+     "missing/s.json   can not be wrote. Converting is finished\nInfo: Reason: No such folder"},
+    {"one output file in a missing folder",
+     {"--out-type", "hdf5", "--out-file", "/projconv missing/s.h5"},
+     kExitFileFailed,
+     "missing/s.h5.partial   can not be wrote. Converting is finished\nInfo: Reason: No such "
+     "folder"},
     {"folder of 10,000 characters",
      {"--in-folder", kLongFolder},
      kExitFileFailed,

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "cli/batch_options.h"
 #include "cli/exit_codes.h"
+#include "cli/exit_status_table.h"
 #include "cli/sequence_options.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/qt_printing.h"
@@ -228,6 +231,15 @@ TEST(ExitCodes, FollowHowTheBatchEnded) {
     EXPECT_EQ(ExitCodeFor(BatchEnd::Refused, written), 2);
     EXPECT_EQ(ExitCodeFor(BatchEnd::Stopped, written), 130);
   }
+}
+
+// The README shows the table --help shows, word for word.
+TEST(ExitCodes, TheReadmeHoldsTheHelpsTable) {
+  std::ifstream readme(PROJCONV_README);
+  std::stringstream text;
+  text << readme.rdbuf();
+  const std::string table = ExitStatusMarkdownTable();
+  EXPECT_NE(text.str().find(table), std::string::npos) << "the README lacks\n" << table;
 }
 
 }  // namespace

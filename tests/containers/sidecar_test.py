@@ -151,10 +151,13 @@ class Sidecar(unittest.TestCase):
         _, options, make = CASES[0]
         self.make_inputs(make, 2)
         (self.folder / "raw").mkdir()
+        # A folder in the record's place: its own folder takes files, so the
+        # batch runs (a missing one would end it before converting anything).
+        (self.folder / "run.json").mkdir()
         result = run(self.folder, options, "--out-folder", str(self.folder / "raw"),
-                     "--sidecar", str(self.folder / "no such folder" / "run"))
+                     "--sidecar", str(self.folder / "run"))
         self.assertEqual(result.returncode, 1)
-        self.assertIn("run.json could not be written", result.stderr)
+        self.assertIn("run.json could not be written (Is a directory)", result.stderr)
         self.assertEqual(len(raw_images(self.folder, 40, 30)), 2)
 
 

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTest>
 #include <chrono>
 #include <cstdio>
@@ -376,7 +377,7 @@ TEST_F(DialogBatchTest, CloseWaitsForTheImageInProgressThenTheJobCanGo) {
   ExpectOutputs(kSmallBatch, Outputs(3));
 }
 
-enum class CloseBy { CloseBox, Escape, RememberAndExit };
+enum class CloseBy { CloseBox, Escape, RememberAndExit, EnterInAField };
 
 class CloseWithFinalBoxOpen : public DialogBatchTest,
                               public testing::WithParamInterface<CloseBy> {};
@@ -398,10 +399,15 @@ TEST_P(CloseWithFinalBoxOpen, ClosesTheBoxReleasesTheWorkerAndEnds) {
     case CloseBy::RememberAndExit:
       Click(kIdOk);
       break;
+    case CloseBy::EnterInAField:
+      QTest::keyClick(Control(kIdcInFolderEdit), Qt::Key_Return);
+      break;
   }
   EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(dialog.result(),
-            GetParam() == CloseBy::RememberAndExit ? QDialog::Accepted : QDialog::Rejected);
+  const bool saves = GetParam() == CloseBy::RememberAndExit || GetParam() == CloseBy::EnterInAField;
+  EXPECT_EQ(dialog.result(), saves ? QDialog::Accepted : QDialog::Rejected);
+  // The batch had ended: no image was being finished, and the bar never said so.
+  EXPECT_FALSE(dialog.findChild<QProgressBar*>()->format().startsWith("Finishing"));
   EXPECT_FALSE(dialog.ConversionRunning());
   EXPECT_EQ(OpenBox(dialog), nullptr);
   job.reset();
@@ -411,7 +417,7 @@ TEST_P(CloseWithFinalBoxOpen, ClosesTheBoxReleasesTheWorkerAndEnds) {
 
 INSTANTIATE_TEST_SUITE_P(AnyWay, CloseWithFinalBoxOpen,
                          testing::Values(CloseBy::CloseBox, CloseBy::Escape,
-                                         CloseBy::RememberAndExit),
+                                         CloseBy::RememberAndExit, CloseBy::EnterInAField),
                          [](const testing::TestParamInfo<CloseBy>& info) -> std::string {
                            switch (info.param) {
                              case CloseBy::CloseBox:
@@ -420,6 +426,8 @@ INSTANTIATE_TEST_SUITE_P(AnyWay, CloseWithFinalBoxOpen,
                                return "escape";
                              case CloseBy::RememberAndExit:
                                return "rememberAndExit";
+                             case CloseBy::EnterInAField:
+                               return "enterInAField";
                            }
                            return "unknown";
                          });

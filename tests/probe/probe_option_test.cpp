@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/probe/synthetic_raw.h"
 #include "tests/support/temp_folder.h"
@@ -32,11 +35,22 @@ ProgramRun RunBatch(const test_support::TempFolder& folder, const std::string& a
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text("stdout"), text("stderr")};
 }
 
+const RawLayout kWritten{
+    SampleType::Integer16, ByteOrder::BigEndian, Signedness::Unsigned, 320, 240, 512};
+
+// Samples that no layout reads as a picture.
+std::vector<double> Noise(int width, int height) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> value(0.0, 1.0);
+  std::vector<double> samples(std::size_t(width) * std::size_t(height));
+  for (double& sample : samples) sample = value(random);
+  return samples;
+}
+
 TEST(ProbeOption, PrintsTheBestLayoutFirstAsOptions) {
   test_support::TempFolder folder;
-  const RawLayout written{
-      SampleType::Integer16, ByteOrder::BigEndian, Signedness::Unsigned, 320, 240, 512};
-  folder.WriteFile("scan.raw", RawFile(written, SmoothPicture(320, 240)));
+  folder.WriteFile("scan.raw", RawFile(kWritten, SmoothPicture(320, 240)));
+  folder.WriteFile("noise.raw", RawFile(kWritten, Noise(320, 240)));
   // Settings that would refuse a batch: the probe reads none.
   folder.MakeFolder("config");
   folder.WriteFile("config/projconv.ini", {'[', '\n', 0, 1, 2});
@@ -47,10 +61,12 @@ TEST(ProbeOption, PrintsTheBestLayoutFirstAsOptions) {
     std::string firstLine;  // the start of standard output's, or of standard error's
   } cases[] = {
       {"--probe " + scan, 0,
-       "--type int16 --byte-order big --unsigned --in-size 320x240 --header-len 512  score 0."},
+       "--type int16 --byte-order big --unsigned --in-size 320x240 --header-len 512\n"},
       {"--probe " + scan + " --type float32 --in-size 320x240", 2,
        "Error: no layout fits the 154112 bytes of"},
       {"--probe '" + folder.PathOf("missing.raw") + "'", 1, "Error: "},
+      {"--probe '" + folder.PathOf("noise.raw") + "'", 1,
+       "Error: " + folder.PathOf("noise.raw") + " reads as noise in every layout"},
       {"--probe " + scan + " --settings other.ini", 64,
        "projconv-batch: --probe and --settings exclude each other"},
   };
@@ -60,7 +76,31 @@ TEST(ProbeOption, PrintsTheBestLayoutFirstAsOptions) {
     EXPECT_EQ(run.status, c.status) << run.err;
     const std::string& shown = c.status == 0 ? run.out : run.err;
     EXPECT_EQ(shown.substr(0, c.firstLine.size()), c.firstLine) << shown;
+    if (c.status != 0) {
+      EXPECT_EQ(run.out, "");
+    }
   }
+}
+
+// Every line the probe prints, given back to projconv-batch as it stands,
+// reads the file: --preview draws it with that layout.
+TEST(ProbeOption, EveryLinePrintedIsTakenAsOptions) {
+  test_support::TempFolder folder;
+  folder.MakeFolder("in");
+  folder.WriteFile("in/raw.0000", RawFile(kWritten, SmoothPicture(320, 240)));
+  const ProgramRun probe = RunBatch(folder, "--probe '" + folder.PathOf("in/raw.0000") + "'");
+  ASSERT_EQ(probe.status, 0) << probe.err;
+  std::istringstream lines(probe.out);
+  int taken = 0;
+  for (std::string line; std::getline(lines, line); ++taken) {
+    SCOPED_TRACE(line);
+    const ProgramRun preview =
+        RunBatch(folder, "--defaults --in-folder '" + folder.PathOf("in") + "' " + line +
+                             " --crop 0,0,4,4 --out-size 4x4 --centre 2,2 --preview '" +
+                             folder.PathOf("p.png") + "'");
+    EXPECT_EQ(preview.status, 0) << preview.err;
+  }
+  EXPECT_GE(taken, 2);
 }
 
 }  // namespace
