@@ -1,5 +1,7 @@
 #include "gui/layout_guess_strip.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -63,6 +65,7 @@ LayoutGuessStrip::LayoutGuessStrip(QWidget* parent, QWidget& window, InputFinder
   use_->setEnabled(false);
   use_->setToolTip(QStringLiteral("Fill the fields with the layout chosen in the list"));
   caption_->setTextFormat(Qt::PlainText);
+  caption_->setWordWrap(true);
   list_->setColumnCount(2);
   list_->setHeaderLabels({QStringLiteral("Layout"), QStringLiteral("Score")});
   list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -85,12 +88,22 @@ LayoutGuessStrip::LayoutGuessStrip(QWidget* parent, QWidget& window, InputFinder
 }
 
 void LayoutGuessStrip::resizeEvent(QResizeEvent*) {
+  PlaceChildren();
+}
+
+void LayoutGuessStrip::PlaceChildren() {
   const int listLeft = kButtonWidth + 2 * kGap;
-  guess_->setGeometry(0, kCaptionHeight + 2, kButtonWidth, kButtonHeight);
-  use_->setGeometry(0, kCaptionHeight + 2 + kButtonHeight + kGap, kButtonWidth, kButtonHeight);
-  caption_->setGeometry(listLeft, 0, width() - listLeft, kCaptionHeight);
-  list_->setGeometry(listLeft, kCaptionHeight + 2, width() - listLeft,
-                     height() - kCaptionHeight - 2);
+  const int listWidth = width() - listLeft;
+  const int top = std::max(kCaptionHeight, caption_->heightForWidth(listWidth)) + 2;
+  guess_->setGeometry(0, top, kButtonWidth, kButtonHeight);
+  use_->setGeometry(0, top + kButtonHeight + kGap, kButtonWidth, kButtonHeight);
+  caption_->setGeometry(listLeft, 0, listWidth, top - 2);
+  list_->setGeometry(listLeft, top, listWidth, height() - top);
+}
+
+void LayoutGuessStrip::SetCaption(const QString& text) {
+  caption_->setText(text);
+  PlaceChildren();
 }
 
 void LayoutGuessStrip::Guess() {
@@ -121,16 +134,16 @@ void LayoutGuessStrip::ShowLayouts(const QString& file, std::vector<ScoredLayout
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
   }
   list_->setCurrentItem(list_->topLevelItem(0));
-  caption_->setText(QStringLiteral("Layouts that read %1 best, best first; lower scores read "
-                                   "smoother pictures.")
-                        .arg(file_));
+  SetCaption(QStringLiteral("Layouts that read %1 best, best first; lower scores read "
+                            "smoother pictures.")
+                 .arg(file_));
 }
 
 void LayoutGuessStrip::Refuse(const QString& text) {
   file_.clear();
   layouts_.clear();
   list_->clear();
-  caption_->setText(kIdleCaption);
+  SetCaption(kIdleCaption);
   OpenMessageBox(window_, text, kCaption);
 }
 

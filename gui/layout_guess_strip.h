@@ -58,6 +58,9 @@ class LayoutGuessStrip : public QWidget {
  private:
   void ShowLayouts(const QString& file, std::vector<ScoredLayout> layouts);
   void Refuse(const QString& text);
+  // Lays the buttons, the caption, wrapped to the strip's width, and the list below it.
+  void PlaceChildren();
+  void SetCaption(const QString& text);
 
   QWidget& window_;  // owns the boxes
   InputFinder findInput_;
