@@ -104,7 +104,7 @@ void TransformImage(benchmark::State& state, const Workload& w) {
     state.PauseTiming();
     std::memcpy(job.intReadArea, input.data(), input.size());
     state.ResumeTiming();
-    job.TransformImage(LaterImages::ShareParameters);  // as in a batch
+    job.TransformImage();
     benchmark::DoNotOptimize(job.outImage[0]);
     benchmark::ClobberMemory();
   }

@@ -18,13 +18,15 @@
 // size, so samples can sit at any byte alignment.
 //
 // The buffers are obtained zeroed once per batch and never cleared between
-// images; the scratch images' edges stay 0 throughout. No output depends on
-// what an earlier image left: a file shorter than the header and one image
-// ends the batch instead of being read over the previous one.
-// Within a batch the scratch images hold only the rows an image's sampling
-// may read (see LaterImages); the rest stay 0 too. A batch that only copies
-// 16-bit windows reads whole files' windows straight into outImage and
-// leaves the read area alone (see engine/internal/window_copy.h).
+// images; the scratch images' edges stay 0 throughout. What the engine
+// promises is each output: equal to the plain reference's output for its own
+// file and the parameters. What the buffers hold besides is the engine's
+// business: the scratch images hold only the rows an image's sampling may
+// read, and a batch that only copies 16-bit windows reads whole files'
+// windows straight into outImage and leaves the read area alone (see
+// engine/internal/window_copy.h). No output depends on what an earlier image
+// left: a file shorter than the header and one image ends the batch instead
+// of being read over the previous one.
 
 #include <atomic>
 #include <cstdint>
@@ -160,7 +162,7 @@ class ProjectionJob : public ConversionParameters {
   std::optional<Refusal> Prepare(bool withNames = true);
 
   // Converts the file just read into the read area into outImage.
-  void TransformImage(LaterImages later = LaterImages::MayDiffer);
+  void TransformImage();
 
   // True when the buffers are the ones obtained for the current parameters;
   // the transform leaves anything else alone (a call outside a batch,
@@ -188,7 +190,7 @@ class ProjectionJob : public ConversionParameters {
   // TransformImage, handing each finished stretch of output rows to `output`
   // (if not null) as soon as it is final. False when the schedule's memory
   // could not be had (never after Prepare).
-  bool TransformStreaming(StreamedOutput* output, LaterImages later);
+  bool TransformStreaming(StreamedOutput* output);
 
   // Row buffers of the fast transform and its share of the process's
   // threads: made at the start of a batch and kept for later images and

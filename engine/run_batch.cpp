@@ -139,8 +139,7 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
     // The image put last may still be going into the sink: this one is made
     // in its place only once the sink has let go of it.
     const bool stored =
-        imageSink->ReleaseSamples(failure) &&
-        TransformStreaming(nullptr, LaterImages::ShareParameters) &&
+        imageSink->ReleaseSamples(failure) && TransformStreaming(nullptr) &&
         imageSink->Put(number, name, outSizeX, outSizeY,
                        std::span<const std::int16_t>(outImage, outBuffer.size()), failure);
     if (stored) return std::nullopt;
@@ -153,7 +152,7 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(std::int64_t number, const s
   // created, the image is made all the same before the batch ends.
   PosixFile output;
   StreamedOutput streamed(output, name, outImage, outBuffer.bytes());
-  return streamed.Complete(TransformStreaming(&streamed, LaterImages::ShareParameters), number);
+  return streamed.Complete(TransformStreaming(&streamed), number);
 }
 
 }  // namespace projconv

@@ -94,11 +94,11 @@ bool ProjectionJob::ReserveSchedule() {
   return fast != nullptr && fast->Reserve(*this);
 }
 
-void ProjectionJob::TransformImage(LaterImages later) {
-  TransformStreaming(nullptr, later);
+void ProjectionJob::TransformImage() {
+  TransformStreaming(nullptr);
 }
 
-bool ProjectionJob::TransformStreaming(StreamedOutput* output, LaterImages later) {
+bool ProjectionJob::TransformStreaming(StreamedOutput* output) {
   lastImageWrapped = 0;
   if (!BuffersFit()) return true;  // nothing of these parameters to work on
   if (imageTransform != nullptr) {
@@ -113,7 +113,7 @@ bool ProjectionJob::TransformStreaming(StreamedOutput* output, LaterImages later
   const RowKernels* kernelSet = KernelsFor(kernels);
   if (kernelSet == nullptr) kernelSet = &kScalarRowKernels;
   FastTransform* const fast = Schedule();
-  return fast != nullptr && fast->Run(*this, *kernelSet, output, later);
+  return fast != nullptr && fast->Run(*this, *kernelSet, output);
 }
 
 }  // namespace projconv

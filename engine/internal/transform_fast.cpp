@@ -16,16 +16,14 @@
 //              chunk (here and on the direct path) may go straight to the
 //              output file.
 //
-// Every buffer ends as the reference leaves it: rows and columns the passes
-// never write keep what their scratch image holds. The scratch images are the
-// exception within a batch (LaterImages::ShareParameters). There, what an
-// image leaves in them is read by its own sampling alone, as far neighbours
-// beyond the work image: every later image runs the same passes, which write
-// the same rows anew before its sampling starts, and the buffers end with the
-// batch. So a scratch row starting beyond the highest neighbour index of any
-// output row (each row's bounded as for its bounds checks) is left as it was,
-// which spares the copy of both passes' results, a third of the memory
-// traffic of a reducing batch.
+// The output is the reference's, bit for bit; the buffers need not end as the
+// reference leaves them. What an image leaves in the scratch images is read by
+// its own sampling alone, as far neighbours beyond the work image, and every
+// image writes the rows its sampling reads before the sampling starts. So a
+// scratch row starting beyond the highest neighbour index of any output row
+// (each row's bounded as for its bounds checks) is left as it was, which
+// spares the copy of both passes' results, a third of the memory traffic of a
+// reducing batch.
 
 #include "engine/internal/transform_fast.h"
 
@@ -480,8 +478,7 @@ bool FastTransform::Reserve(const ProjectionJob& job) {
   return ObtainScratch(std::int64_t{job.inSizeX} + 1, job.outSizeX);
 }
 
-bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output,
-                        LaterImages later) {
+bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output) {
   if (!Reserve(job)) return false;
   for (WrappedCount& count : wrapped_) count.samples = 0;
   ImageRun run(job, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(), output);
@@ -498,7 +495,7 @@ bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedO
     if (sampled) run.PrepareSampling(std::cos(theta), std::sin(theta), stepX, stepY);
     // Only the passes write the scratch images, so only they need the bound.
     std::int64_t readTo = std::numeric_limits<std::int64_t>::max();
-    if (later == LaterImages::ShareParameters && (vertical || horizontal))
+    if (vertical || horizontal)
       readTo = sampled ? run.HighestRead() : std::numeric_limits<std::int64_t>::min();
     run.Smooth(vertical, horizontal, readTo);
     if (sampled) run.Sample();

@@ -21,10 +21,9 @@ struct alignas(64) WrappedCount {
 };
 
 // The fast schedule of the per-image transform: the same arithmetic as the
-// reference, sample for sample, but done a row at a time by vector kernels on
-// a pool of threads, with the work image and the decoded input left exactly as
-// the reference leaves them, and the scratch images too, but for the parts no
-// later image can read (see LaterImages).
+// reference, sample for sample, and so the same output, but done a row at a
+// time by vector kernels on a pool of threads, writing of the scratch images
+// only what the image's sampling reads.
 class FastTransform {
  public:
   // Runs on `workers` threads of the process's pool, the caller's included.
@@ -42,8 +41,7 @@ class FastTransform {
   // buffers must fit its parameters and its sample type must be 0 or 1.
   // Sets job.lastImageWrapped. False, with nothing changed, when the row
   // buffers cannot be obtained.
-  bool Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output,
-           LaterImages later);
+  bool Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output);
 
   // Obtains the row buffers an image of `job` needs, ahead of its first
   // image; false when they cannot be had.

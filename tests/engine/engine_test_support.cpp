@@ -158,20 +158,6 @@ bool EngineTest::OutputExists(std::int32_t number) const {
   return folder.Exists("out/" + Numbered("prj%03d.raw", number));
 }
 
-Bytes AsBatchLeaves(Bytes expected, const Bytes& actual, const ProjectionJob& job) {
-  // Buffer layout: 2N floats of margin, H header bytes, the work image, then
-  // the two scratch images.
-  const std::size_t n = std::size_t(job.inSizeX) * std::size_t(job.inSizeY);
-  const std::size_t first = 12 * n + std::size_t(job.headerLen);
-  const std::size_t end = std::min({first + 8 * n, expected.size(), actual.size()});
-  for (std::size_t at = first; at + 4 <= end; at += 4) {
-    if (std::all_of(actual.begin() + std::ptrdiff_t(at), actual.begin() + std::ptrdiff_t(at + 4),
-                    [](std::uint8_t byte) { return byte == 0; }))
-      std::fill_n(expected.begin() + std::ptrdiff_t(at), 4, std::uint8_t{0});
-  }
-  return expected;
-}
-
 std::vector<std::uint16_t> EngineTest::ConvertOne(const Bytes& file) {
   job.startNumber = 0;
   reporter.messages.clear();

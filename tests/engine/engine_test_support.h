@@ -67,12 +67,6 @@ Bytes BufferBytes(const OwnedBuffer<T>& buffer) {
   return at == nullptr ? Bytes{} : Bytes(at, at + buffer.bytes());
 }
 
-// `expected`, a float buffer as the reference leaves it, as a batch on `job`'s
-// parameters may leave it beside `actual`: a batch writes only the scratch
-// rows its sampling may read, so where `actual` still has a scratch sample as
-// obtained (all bytes 0), `expected` is taken to have it too.
-Bytes AsBatchLeaves(Bytes expected, const Bytes& actual, const ProjectionJob& job);
-
 // A job reading "raw.%04i" from <tmp>/in and writing "prj%03d.raw" to <tmp>/out,
 // reporting to `reporter`, with no stop requested.
 class EngineTest : public ::testing::Test {

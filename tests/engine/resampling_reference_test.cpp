@@ -97,7 +97,6 @@ class FloatBufferModel {
     std::memcpy(&bytes_[std::size_t(work_ + 4 * (image * n_ + k))], &v, 4);
   }
   std::uint8_t* ReadArea() { return &bytes_[std::size_t(8 * n_)]; }
-  const Bytes& bytes() const { return bytes_; }
 
  private:
   Bytes bytes_;
@@ -105,13 +104,7 @@ class FloatBufferModel {
   std::int64_t work_;
 };
 
-struct Expected {
-  std::vector<std::uint16_t> out;
-  Bytes intBuffer;
-  Bytes floatBuffer;
-};
-
-Expected Evaluate(const ReferenceCase& c, const Bytes& file) {
+std::vector<std::uint16_t> Evaluate(const ReferenceCase& c, const Bytes& file) {
   const std::int64_t X = c.inX, Y = c.inY, n = X * Y;
   const double third = 0.3333333432674408;
   FloatBufferModel f(n, c.headerLen);
@@ -162,7 +155,7 @@ Expected Evaluate(const ReferenceCase& c, const Bytes& file) {
 
   const double theta = double(c.angle) * 0.017453292519943295;
   const double cosT = std::cos(theta), sinT = std::sin(theta);
-  Expected e;
+  std::vector<std::uint16_t> out;
   for (std::int64_t i = 0; i < c.outY; ++i) {
     for (std::int64_t j = 0; j < c.outX; ++j) {
       const double dy = (double(i) * sy + c.top) - c.centreY;
@@ -177,12 +170,10 @@ Expected Evaluate(const ReferenceCase& c, const Bytes& file) {
       const double p01 = f.Get(0, k + X), p11 = f.Get(0, k + X + 1);
       const double top = fx * (p10 - p00) + 256.0 * p00;
       const double bottom = fx * (p11 - p01) + 256.0 * p01;
-      e.out.push_back(Sample((top * (256 - fy) + bottom * fy) / 65536.0));
+      out.push_back(Sample((top * (256 - fy) + bottom * fy) / 65536.0));
     }
   }
-  e.intBuffer = intModel;
-  e.floatBuffer = f.bytes();
-  return e;
+  return out;
 }
 
 Bytes MakeFile(const ReferenceCase& c) {
@@ -210,17 +201,6 @@ Bytes MakeFile(const ReferenceCase& c) {
   return Concat(header, body);
 }
 
-// Where two byte arrays first differ, or "" when they are equal.
-std::string FirstDifference(const Bytes& actual, const Bytes& expected) {
-  if (actual.size() != expected.size())
-    return "size " + std::to_string(actual.size()) + " instead of " +
-           std::to_string(expected.size());
-  const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin());
-  if (at.first == actual.end()) return "";
-  return "byte " + std::to_string(at.first - actual.begin()) + " is " + std::to_string(*at.first) +
-         " instead of " + std::to_string(*at.second);
-}
-
 class ReferenceTest : public EngineTest, public ::testing::WithParamInterface<ReferenceCase> {};
 
 TEST_P(ReferenceTest, EngineMatchesPlainEvaluation) {
@@ -237,12 +217,7 @@ TEST_P(ReferenceTest, EngineMatchesPlainEvaluation) {
   job.scale = c.scale;
   ASSERT_FALSE(job.TakesDirectPath()) << "every case is meant for the resampling path";
   const Bytes file = MakeFile(c);
-  const Expected expected = Evaluate(c, file);
-
-  EXPECT_EQ(ConvertOne(file), expected.out);
-  const Bytes floats = BufferBytes(job.floatBuffer);
-  EXPECT_EQ(FirstDifference(floats, AsBatchLeaves(expected.floatBuffer, floats, job)), "");
-  EXPECT_EQ(FirstDifference(BufferBytes(job.intBuffer), expected.intBuffer), "");
+  EXPECT_EQ(ConvertOne(file), Evaluate(c, file));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReferenceTest, ::testing::ValuesIn(kCases),
