@@ -5,7 +5,7 @@
 #include "cli/batch_report_text.h"
 #include "cli/forecast_progress.h"
 #include "cli/json_progress.h"
-#include "preview/sequence_forecast.h"
+#include "engine/sequence_count.h"
 
 namespace projconv {
 

@@ -16,7 +16,7 @@
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
 #include "engine/projection_job.h"
-#include "preview/sequence_forecast.h"
+#include "engine/sequence_count.h"
 
 namespace projconv {
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "engine/forecast_text.h"
+
 namespace projconv {
 
 std::string ForecastProgressText(std::int64_t filesWritten,

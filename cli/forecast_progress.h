@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "preview/sequence_forecast.h"
+#include "engine/sequence_count.h"
 
 namespace projconv {
 

@@ -10,8 +10,8 @@
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
 #include "engine/projection_job.h"
+#include "engine/sequence_count.h"
 #include "gui/worker_bridge.h"
-#include "preview/sequence_forecast.h"
 
 namespace projconv {
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/forecast_text.h"
+
 namespace projconv {
 
 namespace {

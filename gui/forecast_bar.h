@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "preview/sequence_forecast.h"
+#include "engine/sequence_count.h"
 
 namespace projconv {
 

@@ -18,6 +18,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/qt_printing.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -357,10 +358,8 @@ TEST_F(BatchRunTest, QuietStillTellsWhenNothingWasConverted) {
 TEST_F(BatchRunTest, InterruptFinishesTheImageInProgressThenStops) {
   // A long sequence of one real file and many links to it, rotated so each
   // image takes a moment.
-  ConversionParameters s = Here(RotatedSequence());
-  s.inSizeX = s.inSizeY = s.outSizeX = s.outSizeY = 256;
-  s.cropLeft = s.cropTop = 0;
-  s.cropRight = s.cropBottom = 256;
+  ConversionParameters s = RotatedSequence();
+  test_support::FillRawBatch(s, Folder("in").toStdString(), Folder("out").toStdString(), 256, 256);
   const int count = 3000;
   WriteInputs(s, 1);
   for (int k = 1; k < count; ++k) {

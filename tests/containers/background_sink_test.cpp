@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/projection_job.h"
+#include "tests/support/raw_batch.h"
 #include "tests/support/temp_folder.h"
 
 namespace projconv {
@@ -75,11 +76,9 @@ TEST(BackgroundSinkTest, EveryEndCountsOnlyTheImagesStored) {
     }
     if (c.emptyInput < 4) folder.WriteFile("raw." + std::to_string(c.emptyInput), {});
     ProjectionJob job;  // 2 x 2 signed 16-bit samples, copied as they are
-    job.inFolder = job.outFolder = folder.path();
+    test_support::FillRawBatch(job, folder.path(), folder.path(), 2, 2);
     job.inFormat = "raw.%d";
     job.outFormat = "out.%d";
-    job.inSizeX = job.outSizeX = job.cropRight = 2;
-    job.inSizeY = job.outSizeY = job.cropBottom = 2;
     Reporter reporter(c.stopAfter, job.stopFlag);
     job.dialog = &reporter;
     std::vector<std::int16_t> firsts;

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/raw_batch.h"
+
 namespace projconv {
 
 namespace faults {
@@ -34,12 +36,9 @@ void FaultTest::SetUp() {
   ASSERT_EQ(::mkdir(Path("in").c_str(), 0777), 0);
   ASSERT_EQ(::mkdir(Path("out").c_str(), 0777), 0);
 
-  job.inFolder = Path("in");
-  job.outFolder = Path("out");
+  test_support::FillRawBatch(job, Path("in"), Path("out"), kSize, kSize);
   job.inFormat = "raw.%04i";
   job.outFormat = "prj%03d.raw";
-  job.inSizeX = job.inSizeY = job.outSizeX = job.outSizeY = kSize;
-  job.cropRight = job.cropBottom = kSize;
   job.rotCentreX = job.rotCentreY = kSize / 2;
   job.dialog = &reporter;
 

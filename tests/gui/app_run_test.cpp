@@ -22,6 +22,7 @@
 #include "settings/settings_keys.h"
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -73,10 +74,7 @@ class AppRunTest : public testing::Test {
 TEST_F(AppRunTest, CloseBoxDuringALongImageWaitsForItAndSavesNothing) {
   BatchFolder folder;
   ConversionParameters settings = FirstRunSettings();
-  settings.inFolder = folder.In();
-  settings.outFolder = folder.Out();
-  settings.inSizeX = settings.inSizeY = 4;
-  settings.outSizeX = settings.outSizeY = settings.cropRight = settings.cropBottom = 4;
+  test_support::FillRawBatch(settings, folder.In(), folder.Out(), 4, 4);
   Store(settings);
   const std::optional<Bytes> before = SettingsBytes();
   for (const char* name : {"raw.0000", "raw.0001", "raw.0003"}) {

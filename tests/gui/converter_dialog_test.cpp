@@ -24,6 +24,7 @@
 
 #include "form/control_ids.h"
 #include "tests/gui/dialog_test_support.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -37,8 +38,7 @@ class DialogTest : public testing::Test {
     dialog.SetCloseWait(std::chrono::milliseconds(0));
     dialog.SetFolderPicker([](QWidget&, const QString&, const QString&) { return std::nullopt; });
     ConverterValues& v = dialog.values();
-    v.inFolder = v.outFolder = "d:\\data";
-    v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = v.cropRight = v.cropBottom = 512;
+    test_support::FillRawBatch(v, "d:\\data", "d:\\data", 512, 512);
     v.rotCentreX = v.rotCentreY = 256;
   }
 

@@ -17,6 +17,7 @@
 #include "form/control_ids.h"
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -313,11 +314,8 @@ TEST(DialogSecondBatch, KeepsTheLastNumberUntilItsFirstFileAndRunsOneBatchAtATim
     ++threadsStarted;
     return std::thread(std::move(body));
   });
-  dialog.values().inFolder = folder.In();
-  dialog.values().outFolder = folder.Out();
-  dialog.values().inSizeX = dialog.values().inSizeY = 4;
+  test_support::FillRawBatch(dialog.values(), folder.In(), folder.Out(), 4, 4);
   dialog.values().outSizeX = dialog.values().outSizeY = 2;
-  dialog.values().cropRight = dialog.values().cropBottom = 4;
   for (int number : {0, 1, 2, 10, 11}) {
     WriteFile(folder.In() + "/" + NumberedName(number), ScrambledBytes(32, number));
   }

@@ -17,6 +17,7 @@
 #include "form/control_ids.h"
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -30,8 +31,7 @@ class DialogCommandsTest : public testing::Test {
     dialog.SetFailureReporter([this](const QString& m) { refusals << m; });
     dialog.SetCloseWait(0ms);
     ConverterValues& v = dialog.values();
-    v.inFolder = v.outFolder = "/data/in";
-    v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = v.cropRight = v.cropBottom = 512;
+    test_support::FillRawBatch(v, "/data/in", "/data/in", 512, 512);
   }
 
   void Open(SampleType sampleType) {

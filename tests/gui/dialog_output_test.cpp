@@ -14,6 +14,7 @@
 #include "gui/output_box.h"
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -36,12 +37,8 @@ class DialogOutputTest : public testing::Test {
     dialog.SetJob(&job);
     dialog.SetCloseWait(0ms);
     ConverterValues& v = dialog.values();
-    v.inFolder = folder.In();
-    v.outFolder = folder.Out();
-    v.inSizeX = v.cropRight = 8;
-    v.inSizeY = v.cropBottom = 6;
-    v.outSizeX = 5;
-    v.outSizeY = 3;
+    test_support::FillRawBatch(v, folder.In(), folder.Out(), 8, 6);
+    v.outSizeX = 5, v.outSizeY = 3;
     for (const char* name : {"raw.0000", "raw.0001", "raw.0002"}) {
       WriteFile(folder.In() + "/" + name, ScrambledBytes(2 * 8 * 6, std::uint32_t(name[7])));
     }

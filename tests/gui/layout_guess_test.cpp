@@ -17,6 +17,7 @@
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
 #include "tests/probe/synthetic_raw.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -35,9 +36,8 @@ class LayoutGuessTest : public testing::Test {
   LayoutGuessTest() {
     dialog.SetCloseWait(std::chrono::milliseconds(0));
     ConverterValues& v = dialog.values();
-    v.inFolder = folder.In();
+    test_support::FillRawBatch(v, folder.In(), "", 512, 512);  // no output folder
     v.startNumber = 3;
-    v.inSizeX = v.inSizeY = v.outSizeX = v.outSizeY = v.cropRight = v.cropBottom = 512;
     const std::vector<unsigned char> file = RawFile(kWritten, SmoothPicture(320, 240));
     WriteFile(folder.In() + "/raw.0003", Bytes(file.begin(), file.end()));
     dialog.show();

@@ -11,6 +11,7 @@
 
 #include "engine/batch_reporter.h"
 #include "engine/projection_job.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -53,12 +54,9 @@ ConverterValues PlainValues(const TempFolder& folder, std::int32_t width, std::i
   folder.MakeFolder("in");
   folder.MakeFolder("out");
   ConverterValues v;
-  v.inFolder = folder.PathOf("in");
-  v.outFolder = folder.PathOf("out");
+  test_support::FillRawBatch(v, folder.PathOf("in"), folder.PathOf("out"), width, height);
   v.inFormat = "raw.%04i";
   v.outFormat = "out.%04i";
-  v.inSizeX = v.outSizeX = v.cropRight = width;
-  v.inSizeY = v.outSizeY = v.cropBottom = height;
   v.rotCentreX = width / 2;
   v.rotCentreY = height / 2;
   return v;

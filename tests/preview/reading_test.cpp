@@ -8,6 +8,7 @@
 #include "form/data_exchange.h"
 #include "preview/preview_reading.h"
 #include "tests/support/parameter_printing.h"
+#include "tests/support/raw_batch.h"
 
 namespace projconv {
 
@@ -15,11 +16,8 @@ namespace {
 
 ConverterValues Members() {
   ConverterValues v;
-  v.inFolder = "/data/scan";
-  v.outFolder = "/data/out";
-  v.inSizeX = v.inSizeY = 512;
+  test_support::FillRawBatch(v, "/data/scan", "/data/out", 512, 512);
   v.outSizeX = v.outSizeY = 256;
-  v.cropRight = v.cropBottom = 512;
   v.rotCentreX = v.rotCentreY = 256;
   v.angle = 2.5f;
   return v;

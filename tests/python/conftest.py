@@ -28,14 +28,27 @@ def batch_options(in_size, out_size, crop, centre, angle=0.0, sample_type="int16
     return options + (["--threads", str(threads)] if threads else [])
 
 
+def raw_folder(folder, files=()):
+    """Makes `folder` holding `files` (the bytes of raw.0000, raw.0001, ...) and returns it."""
+    folder = pathlib.Path(folder)
+    folder.mkdir(parents=True)
+    for number, data in enumerate(files):
+        (folder / ("raw.%04d" % number)).write_bytes(data)
+    return folder
+
+
+@pytest.fixture
+def scratch(tmp_path):
+    """raw_folder below the test's own temporary folder: scratch("in", files)."""
+    return lambda name, files=(): raw_folder(tmp_path / name, files)
+
+
 def run_cli(folder, files, options):
     """Runs projconv-batch --defaults on `files` (the bytes of raw.0000, raw.0001, ...)
     and returns the output folder."""
     folder = pathlib.Path(folder)
-    (folder / "in").mkdir(parents=True)
+    raw_folder(folder / "in", files)
     (folder / "out").mkdir()
-    for number, data in enumerate(files):
-        (folder / "in" / ("raw.%04d" % number)).write_bytes(data)
     subprocess.run([os.environ["PROJCONV_BATCH"], "--defaults", "--quiet",
                     "--in-folder", str(folder / "in"), "--out-folder", str(folder / "out"),
                     "--in-format", "raw.%04i", "--out-format", "out.%04i"] + options,

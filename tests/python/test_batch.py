@@ -28,13 +28,12 @@ def sequence(count, width=64, height=48):
     return [raw_image("int16", width, height, seed).tobytes() for seed in range(count)]
 
 
-def test_batch_writes_what_projconv_batch_writes(tmp_path):
+def test_batch_writes_what_projconv_batch_writes(tmp_path, scratch):
     files = sequence(3)
     expected = run_cli(tmp_path / "cli", files, ["--in-size", "64x48", "--out-size", "40x30",
                                                   "--crop", "0,0,64,48", "--centre", "30,20",
                                                   "--angle", "2.5"])
-    out = tmp_path / "py"
-    out.mkdir()
+    out = scratch("py")
     result = projconv.run_batch(in_folder=tmp_path / "cli" / "in", out_folder=out,
                                 out_format="out.%04i", in_size_x=64, in_size_y=48,
                                 out_size_x=40, out_size_y=30, crop_right=64, crop_bottom=48,
@@ -47,22 +46,19 @@ def test_batch_writes_what_projconv_batch_writes(tmp_path):
         assert (out / name).read_bytes() == (expected / name).read_bytes()
 
 
-def scan_folder(tmp_path):
+@pytest.fixture
+def scan_folder(scratch):
     """A folder of two 512 x 512 inputs, the size the built-in defaults read."""
-    folder = tmp_path / "scan"
-    folder.mkdir()
-    for number in range(2):
-        (folder / ("raw.%04d" % number)).write_bytes(bytes(512 * 512 * 2))
-    return folder
+    return scratch("scan", [bytes(512 * 512 * 2)] * 2)
 
 
 @pytest.mark.parametrize("overrides, end", [
     (dict(in_folder="/nonexistent/folder"), "input_missing"),
     (dict(out_folder="/nonexistent/folder"), "output_not_written"),
 ])
-def test_batch_ends(tmp_path, overrides, end):
-    folder = scan_folder(tmp_path)
-    result = projconv.run_batch(**{"in_folder": folder, "out_folder": folder, **overrides})
+def test_batch_ends(scan_folder, overrides, end):
+    result = projconv.run_batch(**{"in_folder": scan_folder, "out_folder": scan_folder,
+                                   **overrides})
     assert result["end"] == end and result["files_written"] == 0
     assert result["messages"]
 
@@ -73,21 +69,15 @@ def test_batch_ends(tmp_path, overrides, end):
     (dict(in_format="raw.%s"), 'Name format "raw.%s" must hold exactly one integer field'),
     (dict(out_format="raw.%03i1"), "would replace the input file"),
 ])
-def test_batch_refused(tmp_path, overrides, message):
-    folder = scan_folder(tmp_path)
+def test_batch_refused(scan_folder, overrides, message):
     with pytest.raises(ValueError, match=re.escape(message)):
-        projconv.run_batch(in_folder=folder, out_folder=folder, **overrides)
-    assert sorted(path.name for path in folder.iterdir()) == ["raw.0000", "raw.0001"]
+        projconv.run_batch(in_folder=scan_folder, out_folder=scan_folder, **overrides)
+    assert sorted(path.name for path in scan_folder.iterdir()) == ["raw.0000", "raw.0001"]
 
 
-def test_ctrl_c_stops_after_the_image_in_progress(tmp_path):
-    size = 512 * 512 * 2
-    folder = tmp_path / "in"
-    folder.mkdir()
-    for number in range(60):
-        (folder / ("raw.%04d" % number)).write_bytes(bytes(size))
-    out = tmp_path / "out"
-    out.mkdir()
+def test_ctrl_c_stops_after_the_image_in_progress(scratch):
+    folder = scratch("in", [bytes(512 * 512 * 2)] * 60)
+    out = scratch("out")
 
     def interrupt_once_started():
         while not (out / "raw.0000").exists():

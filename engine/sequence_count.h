@@ -1,9 +1,9 @@
 #pragma once
 
-// How long a batch is likely to run: the input files that exist one after
-// another from the first number, counted with cheap metadata look-ups before
-// the batch reads them, and the progress line built on that count. Only a
-// forecast: the batch itself still ends at its first missing input.
+// How long a sequence is: the input files that exist one after another from
+// the first number, counted with cheap metadata look-ups before the batch
+// reads them and named exactly as the batch names them. Only a forecast: the
+// batch itself still ends at its first missing input.
 
 #include <atomic>
 #include <cstdint>
@@ -66,14 +66,5 @@ class SequenceCounter {
   std::optional<SequenceCount> result_;
   std::thread thread_;
 };
-
-// "12 of 36, 5.1 images/s, 0:05 left" after `done` files in `seconds`; the
-// count may still be unknown ("12 written, 5.1 images/s"), capped ("12 of
-// 100000+"), or overtaken by the batch ("40 written, forecast 36").
-std::string ForecastText(std::int64_t done, const std::optional<SequenceCount>& total,
-                         double seconds);
-
-// "0:05", "12:34", "1:02:03"; fractions of a second round up.
-std::string DurationText(double seconds);
 
 }  // namespace projconv

@@ -6,12 +6,13 @@
 #include <chrono>
 #include <future>
 
-#include "preview/sequence_forecast.h"
-#include "tests/preview/preview_test_support.h"
+#include "engine/forecast_text.h"
+#include "engine/sequence_count.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace projconv {
 
-namespace preview_test {
+namespace engine_test {
 namespace {
 
 class Forecast : public testing::Test {
@@ -72,6 +73,6 @@ TEST(ForecastText, DurationsRoundUpToWholeSeconds) {
 }
 
 }  // namespace
-}  // namespace preview_test
+}  // namespace engine_test
 
 }  // namespace projconv
