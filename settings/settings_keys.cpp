@@ -14,30 +14,6 @@ namespace {
 
 using S = ConversionParameters;
 
-const std::array<SettingKey, 21> kKeys{{
-    {"ProjInFolder", StoredForm::Text, &S::inFolder},
-    {"ProjOutFolder", StoredForm::Text, &S::outFolder},
-    {"ProjInFormat", StoredForm::Text, &S::inFormat},
-    {"ProjOutFormat", StoredForm::Text, &S::outFormat},
-    {"HeaderLen", StoredForm::Integer, &S::headerLen},
-    {"ProjInStartNum", StoredForm::Integer, &S::startNumber},
-    {"Type", StoredForm::Integer, &S::sampleType},
-    {"Endian", StoredForm::Integer, &S::byteOrder},
-    {"Signed", StoredForm::Integer, &S::signedness},
-    {"InProjSizeX", StoredForm::Integer, &S::inSizeX},
-    {"InProjSizeY", StoredForm::Integer, &S::inSizeY},
-    {"OutProjSizeX", StoredForm::Integer, &S::outSizeX},
-    {"OutProjSizeY", StoredForm::Integer, &S::outSizeY},
-    {"UpLeftCornerX", StoredForm::Integer, &S::cropLeft},
-    {"UpLeftCornerY", StoredForm::Integer, &S::cropTop},
-    {"DownRightCornerX", StoredForm::Integer, &S::cropRight},
-    {"DownRightCornerY", StoredForm::Integer, &S::cropBottom},
-    {"RotatCtrX", StoredForm::Integer, &S::rotCentreX},
-    {"RotatCtrY", StoredForm::Integer, &S::rotCentreY},
-    {"Rotatangle", StoredForm::Millionths, &S::angle},
-    {"Scale", StoredForm::Thousandths, &S::scale},
-}};
-
 std::int32_t ToStoredInteger(float value, StoredForm form) {
   return form == StoredForm::Millionths ? AngleToStored(value) : ScaleToStored(value);
 }
@@ -64,7 +40,7 @@ std::optional<std::int32_t> StoredInteger(const QString& text) {
 
 // The integer member of `key`, whichever of the integer-held types it is.
 template <typename Visit>
-void WithIntegerMember(const SettingKey& key, Visit visit) {
+void WithIntegerMember(const ParameterDescriptor& key, Visit visit) {
   std::visit(
       [&](auto member) {
         using Member = std::remove_reference_t<decltype(std::declval<S&>().*member)>;
@@ -78,16 +54,14 @@ void WithIntegerMember(const SettingKey& key, Visit visit) {
 }  // namespace
 
 ConversionParameters FirstRunSettings() {
-  ConversionParameters settings;
-  settings.inFolder = "d:\\data";
-  settings.outFolder = "d:\\data";
-  settings.inFormat = "raw.%04i";
-  settings.outFormat = "raw.%04i";
-  settings.inSizeX = settings.inSizeY = 512;
-  settings.outSizeX = settings.outSizeY = 512;
-  settings.cropRight = settings.cropBottom = 512;
-  settings.rotCentreX = settings.rotCentreY = 256;
-  return settings;
+  static const ConversionParameters first = [] {
+    ConversionParameters settings;
+    for (const ParameterDescriptor& key : kParameterTable) {
+      ApplyStoredText(settings, key, QString::fromUtf8(key.firstRun));
+    }
+    return settings;
+  }();
+  return first;
 }
 
 QString QuotedForMessage(const QString& text) {
@@ -105,11 +79,11 @@ QString QuotedForMessage(const QString& text) {
   return quoted + QStringLiteral("\"");
 }
 
-std::span<const SettingKey> SettingKeys() {
-  return kKeys;
+std::array<const ParameterDescriptor*, 21> SettingKeys() {
+  return ParametersInFileOrder();
 }
 
-QString StoredText(const ConversionParameters& settings, const SettingKey& key) {
+QString StoredText(const ConversionParameters& settings, const ParameterDescriptor& key) {
   if (auto text = std::get_if<std::string S::*>(&key.member)) {
     return NameToText(settings.*(*text));
   }
@@ -123,8 +97,8 @@ QString StoredText(const ConversionParameters& settings, const SettingKey& key) 
   return stored;
 }
 
-std::optional<QString> ApplyStoredText(ConversionParameters& settings, const SettingKey& key,
-                                       const QString& text) {
+std::optional<QString> ApplyStoredText(ConversionParameters& settings,
+                                       const ParameterDescriptor& key, const QString& text) {
   if (auto member = std::get_if<std::string S::*>(&key.member)) {
     settings.*(*member) = NameOfText(text);
     return std::nullopt;
@@ -132,7 +106,7 @@ std::optional<QString> ApplyStoredText(ConversionParameters& settings, const Set
   const std::optional<std::int32_t> stored = StoredInteger(text);
   if (!stored) {
     return QStringLiteral("%1 = %2 is not a whole number in the 32-bit range")
-        .arg(QLatin1String(key.name), QuotedForMessage(text));
+        .arg(QLatin1String(key.key), QuotedForMessage(text));
   }
   if (auto real = std::get_if<float S::*>(&key.member)) {
     settings.*(*real) = FromStoredInteger(*stored, key.form);
