@@ -1,9 +1,9 @@
 #include "sample/sample_settings.h"
 
+#include <map>
 #include <string_view>
-#include <utility>
-#include <vector>
 
+#include "engine/parameter_table.h"
 #include "sample/sample_layout.h"
 
 namespace projconv {
@@ -22,31 +22,32 @@ std::string SettingsValueProblem(const std::string& folder) {
 }
 
 std::string SettingsText(const std::string& inFolder, const std::string& outFolder) {
-  const std::vector<std::pair<const char*, std::string>> keys = {
-      {"ProjInFolder", inFolder},
-      {"ProjOutFolder", outFolder},
-      {"ProjInFormat", kInFormat},
-      {"ProjOutFormat", kOutFormat},
-      {"HeaderLen", std::to_string(kHeaderBytes)},
-      {"ProjInStartNum", "0"},
-      {"Type", "0"},    // 16-bit integer samples
-      {"Endian", "0"},  // little endian
-      {"Signed", "0"},  // signed
-      {"InProjSizeX", std::to_string(kWidth)},
-      {"InProjSizeY", std::to_string(kHeight)},
-      {"OutProjSizeX", std::to_string(kOutWidth)},
-      {"OutProjSizeY", std::to_string(kOutHeight)},
-      {"UpLeftCornerX", std::to_string(kCropLeft)},
-      {"UpLeftCornerY", std::to_string(kCropTop)},
-      {"DownRightCornerX", std::to_string(kCropRight)},
-      {"DownRightCornerY", std::to_string(kCropBottom)},
-      {"RotatCtrX", std::to_string(kCentreX)},
-      {"RotatCtrY", std::to_string(kCentreY)},
-      {"Rotatangle", std::to_string(kRollMillionths)},  // millionths of a degree
-      {"Scale", "1000"},                                // thousandths; unused for 16-bit input
+  // The stored text of each parameter the sample sets; the others keep
+  // their first-run values.
+  const std::map<std::string, std::string> values = {
+      {"in_folder", inFolder},
+      {"out_folder", outFolder},
+      {"in_format", kInFormat},
+      {"out_format", kOutFormat},
+      {"header_len", std::to_string(kHeaderBytes)},
+      {"in_size_x", std::to_string(kWidth)},
+      {"in_size_y", std::to_string(kHeight)},
+      {"out_size_x", std::to_string(kOutWidth)},
+      {"out_size_y", std::to_string(kOutHeight)},
+      {"crop_left", std::to_string(kCropLeft)},
+      {"crop_top", std::to_string(kCropTop)},
+      {"crop_right", std::to_string(kCropRight)},
+      {"crop_bottom", std::to_string(kCropBottom)},
+      {"rot_centre_x", std::to_string(kCentreX)},
+      {"rot_centre_y", std::to_string(kCentreY)},
+      {"angle", std::to_string(kRollMillionths)},  // millionths of a degree
   };
   std::string text = "[Qarmo_Convertor]\n";
-  for (const auto& [key, value] : keys) text += std::string(key) + "=" + value + "\n";
+  for (const ParameterDescriptor* key : ParametersInFileOrder()) {
+    const auto value = values.find(key->name);
+    text += std::string(key->key) + "=" + (value != values.end() ? value->second : key->firstRun) +
+            "\n";
+  }
   return text;
 }
 
