@@ -1,6 +1,6 @@
 #include "engine/parameter_table.h"
 
-#include <algorithm>
+#include "engine/stored_forms.h"
 
 namespace projconv {
 
@@ -95,6 +95,35 @@ std::vector<const ParameterDescriptor*> ParametersOfOption(int option) {
     if (row.option == option) rows.push_back(&row);
   }
   return rows;
+}
+
+std::int32_t StoredNumber(const ConversionParameters& p, const ParameterDescriptor& row) {
+  return std::visit(
+      [&](auto member) -> std::int32_t {
+        using T = std::remove_cvref_t<decltype(p.*member)>;
+        if constexpr (std::is_same_v<T, float>) {
+          return row.form == Millionths ? AngleToStored(p.*member) : ScaleToStored(p.*member);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          return 0;  // text is stored as it is
+        } else {
+          return static_cast<std::int32_t>(p.*member);
+        }
+      },
+      row.member);
+}
+
+void SetFromStoredNumber(ConversionParameters& p, const ParameterDescriptor& row,
+                         std::int32_t stored) {
+  std::visit(
+      [&](auto member) {
+        using T = std::remove_cvref_t<decltype(p.*member)>;
+        if constexpr (std::is_same_v<T, float>) {
+          p.*member = row.form == Millionths ? AngleFromStored(stored) : ScaleFromStored(stored);
+        } else if constexpr (!std::is_same_v<T, std::string>) {
+          p.*member = static_cast<T>(stored);
+        }
+      },
+      row.member);
 }
 
 }  // namespace projconv

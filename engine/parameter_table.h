@@ -73,6 +73,13 @@ std::array<const ParameterDescriptor*, 21> ParametersInFileOrder();
 // value gives them.
 std::vector<const ParameterDescriptor*> ParametersOfOption(int option);
 
+// The whole number the settings file holds for `row`, which is not text.
+std::int32_t StoredNumber(const ConversionParameters& p, const ParameterDescriptor& row);
+
+// Sets `row`, which is not text, from the whole number the settings file holds.
+void SetFromStoredNumber(ConversionParameters& p, const ParameterDescriptor& row,
+                         std::int32_t stored);
+
 // Calls visit(name, value) for each parameter in order, with the text, the
 // 32-bit integer (a choice as its stored number) or the float of `p`.
 template <typename Visit>

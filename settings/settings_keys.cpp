@@ -1,26 +1,14 @@
 #include "settings/settings_keys.h"
 
-#include <array>
 #include <string>
-#include <type_traits>
-#include <utility>
 
 #include "settings/name_text.h"
-#include "settings/stored_forms.h"
 
 namespace projconv {
 
 namespace {
 
 using S = ConversionParameters;
-
-std::int32_t ToStoredInteger(float value, StoredForm form) {
-  return form == StoredForm::Millionths ? AngleToStored(value) : ScaleToStored(value);
-}
-
-float FromStoredInteger(std::int32_t stored, StoredForm form) {
-  return form == StoredForm::Millionths ? AngleFromStored(stored) : ScaleFromStored(stored);
-}
 
 constexpr qsizetype kQuotedLength = 40;
 
@@ -36,19 +24,6 @@ std::optional<std::int32_t> StoredInteger(const QString& text) {
   const int value = text.toInt(&ok, 10);
   if (!ok) return std::nullopt;
   return value;
-}
-
-// The integer member of `key`, whichever of the integer-held types it is.
-template <typename Visit>
-void WithIntegerMember(const ParameterDescriptor& key, Visit visit) {
-  std::visit(
-      [&](auto member) {
-        using Member = std::remove_reference_t<decltype(std::declval<S&>().*member)>;
-        if constexpr (!std::is_same_v<Member, std::string> && !std::is_same_v<Member, float>) {
-          visit(member);
-        }
-      },
-      key.member);
 }
 
 }  // namespace
@@ -87,14 +62,7 @@ QString StoredText(const ConversionParameters& settings, const ParameterDescript
   if (auto text = std::get_if<std::string S::*>(&key.member)) {
     return NameToText(settings.*(*text));
   }
-  if (auto real = std::get_if<float S::*>(&key.member)) {
-    return QString::number(ToStoredInteger(settings.*(*real), key.form));
-  }
-  QString stored;
-  WithIntegerMember(key, [&](auto member) {
-    stored = QString::number(static_cast<std::int32_t>(settings.*member));
-  });
-  return stored;
+  return QString::number(StoredNumber(settings, key));
 }
 
 std::optional<QString> ApplyStoredText(ConversionParameters& settings,
@@ -108,14 +76,7 @@ std::optional<QString> ApplyStoredText(ConversionParameters& settings,
     return QStringLiteral("%1 = %2 is not a whole number in the 32-bit range")
         .arg(QLatin1String(key.key), QuotedForMessage(text));
   }
-  if (auto real = std::get_if<float S::*>(&key.member)) {
-    settings.*(*real) = FromStoredInteger(*stored, key.form);
-  } else {
-    WithIntegerMember(key, [&](auto member) {
-      using Member = std::remove_reference_t<decltype(settings.*member)>;
-      settings.*member = static_cast<Member>(*stored);
-    });
-  }
+  SetFromStoredNumber(settings, key, *stored);
   return std::nullopt;
 }
 
