@@ -1,6 +1,5 @@
 #include "sample/sample_settings.h"
 
-#include <map>
 #include <string_view>
 
 #include "engine/parameter_table.h"
@@ -21,32 +20,34 @@ std::string SettingsValueProblem(const std::string& folder) {
   return {};
 }
 
+ConversionParameters SampleParameters(const std::string& inFolder, const std::string& outFolder) {
+  ConversionParameters p;
+  p.inFolder = inFolder;
+  p.outFolder = outFolder;
+  p.inFormat = kInFormat;
+  p.outFormat = kOutFormat;
+  p.headerLen = kHeaderBytes;
+  p.inSizeX = kWidth;
+  p.inSizeY = kHeight;
+  p.outSizeX = kOutWidth;
+  p.outSizeY = kOutHeight;
+  p.cropLeft = kCropLeft;
+  p.cropTop = kCropTop;
+  p.cropRight = kCropRight;
+  p.cropBottom = kCropBottom;
+  p.rotCentreX = kCentreX;
+  p.rotCentreY = kCentreY;
+  p.angle = float(kRollDegrees);
+  return p;
+}
+
 std::string SettingsText(const std::string& inFolder, const std::string& outFolder) {
-  // The stored text of each parameter the sample sets; the others keep
-  // their first-run values.
-  const std::map<std::string, std::string> values = {
-      {"in_folder", inFolder},
-      {"out_folder", outFolder},
-      {"in_format", kInFormat},
-      {"out_format", kOutFormat},
-      {"header_len", std::to_string(kHeaderBytes)},
-      {"in_size_x", std::to_string(kWidth)},
-      {"in_size_y", std::to_string(kHeight)},
-      {"out_size_x", std::to_string(kOutWidth)},
-      {"out_size_y", std::to_string(kOutHeight)},
-      {"crop_left", std::to_string(kCropLeft)},
-      {"crop_top", std::to_string(kCropTop)},
-      {"crop_right", std::to_string(kCropRight)},
-      {"crop_bottom", std::to_string(kCropBottom)},
-      {"rot_centre_x", std::to_string(kCentreX)},
-      {"rot_centre_y", std::to_string(kCentreY)},
-      {"angle", std::to_string(kRollMillionths)},  // millionths of a degree
-  };
+  const ConversionParameters p = SampleParameters(inFolder, outFolder);
   std::string text = "[Qarmo_Convertor]\n";
   for (const ParameterDescriptor* key : ParametersInFileOrder()) {
-    const auto value = values.find(key->name);
-    text += std::string(key->key) + "=" + (value != values.end() ? value->second : key->firstRun) +
-            "\n";
+    const auto* member = std::get_if<std::string ConversionParameters::*>(&key->member);
+    text += std::string(key->key) + "=" +
+            (member ? p.**member : std::to_string(StoredNumber(p, *key))) + "\n";
   }
   return text;
 }
