@@ -4,8 +4,10 @@
 // of a batch (the HDF5 attributes, the sidecar, the Python dictionaries) and
 // the Python keywords give it, under what key and in what form the settings
 // file holds it, what it starts as on a first run, and how projconv-batch
-// takes it. The settings file, the command line, the Python module and the
-// manual pages all walk this table, so a parameter is added in one row.
+// takes it. The settings file, the command line, the Python module, the
+// records and the manual pages all walk this table: a new parameter needs its
+// member in ConversionParameters, one row here and its control in the dialog
+// (form/converter_exchange.cpp).
 
 #include <array>
 #include <cstdint>
@@ -48,6 +50,7 @@ struct ChoiceName {
   const char* flagHelp;
 };
 
+// One parameter, as every listing of the parameters names it.
 struct ParameterDescriptor {
   ParameterMember member;
   const char* name;  // records and Python keywords
