@@ -4,8 +4,11 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "cli/exit_status_table.h"
+#include "engine/parameter_table.h"
 #include "form/number_text.h"
 #include "settings/name_text.h"
 
@@ -96,38 +99,49 @@ std::function<ValueReading(const QString&)> OneOf(Choice S::*member, const char*
   };
 }
 
+// How the option's value is read into the parameters it sets.
+std::function<ValueReading(const QString&)> Reader(
+    const ParameterOption& option, const std::vector<const ParameterDescriptor*>& rows) {
+  if (rows.size() > 1) {
+    std::vector<std::int32_t S::*> members;
+    for (const ParameterDescriptor* row : rows) {
+      members.push_back(std::get<std::int32_t S::*>(row->member));
+    }
+    return Integers(members, QLatin1Char(option.separator), option.valueName);
+  }
+  const ParameterDescriptor& row = *rows.front();
+  return std::visit(
+      [&row](auto member) -> std::function<ValueReading(const QString&)> {
+        using T = std::remove_cvref_t<decltype(std::declval<S&>().*member)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+          return Text(member);
+        } else if constexpr (std::is_same_v<T, float>) {
+          return Float(member);
+        } else if constexpr (std::is_enum_v<T>) {
+          return OneOf(member, row.choices[0].name, row.choices[1].name);
+        } else {
+          return Integer(member);
+        }
+      },
+      row.member);
+}
+
 const std::vector<ValueOption>& ValueOptions() {
-  static const std::vector<ValueOption> options{
-      {"in-folder", "FOLDER", "Folder of the input files.", Text(&S::inFolder)},
-      {"out-folder", "FOLDER", "Folder the output files are written to.", Text(&S::outFolder)},
-      {"in-format", "PATTERN",
-       "Input file name with one printf integer field, such as raw.%04i; write %% for a "
-       "percent sign.",
-       Text(&S::inFormat)},
-      {"out-format", "PATTERN", "Output file name, of the same form; numbered from 0.",
-       Text(&S::outFormat)},
-      {"start", "NUMBER", "Number of the first input file.", Integer(&S::startNumber)},
-      {"header-len", "BYTES", "Bytes of header before the samples of each input file.",
-       Integer(&S::headerLen)},
-      {"type", "int16|float32", "Input samples: 16-bit integers or 32-bit little-endian floats.",
-       OneOf(&S::sampleType, "int16", "float32")},
-      {"byte-order", "little|big", "Byte order of 16-bit input samples.",
-       OneOf(&S::byteOrder, "little", "big")},
-      {"in-size", "WxH", "Input image width and height in samples, such as 512x512.",
-       Integers({&S::inSizeX, &S::inSizeY}, u'x', "WxH")},
-      {"out-size", "WxH", "Output image width and height in samples.",
-       Integers({&S::outSizeX, &S::outSizeY}, u'x', "WxH")},
-      {"crop", "LEFT,TOP,RIGHT,BOTTOM",
-       "Crop window in input samples; LEFT and TOP lie inside it, RIGHT and BOTTOM just "
-       "outside.",
-       Integers({&S::cropLeft, &S::cropTop, &S::cropRight, &S::cropBottom}, u',',
-                "LEFT,TOP,RIGHT,BOTTOM")},
-      {"centre", "X,Y", "Centre of rotation in input samples.",
-       Integers({&S::rotCentreX, &S::rotCentreY}, u',', "X,Y")},
-      {"angle", "DEGREES", "Rotation angle, from -180 to 180 degrees.", Float(&S::angle)},
-      {"scale", "FACTOR", "Factor applied to float input samples.", Float(&S::scale)},
-  };
+  static const std::vector<ValueOption> options = [] {
+    std::vector<ValueOption> made;
+    for (std::size_t i = 0; i < kParameterOptions.size(); ++i) {
+      const ParameterOption& option = kParameterOptions[i];
+      made.push_back({option.name, option.valueName, option.description,
+                      Reader(option, ParametersOfOption(int(i)))});
+    }
+    return made;
+  }();
   return options;
+}
+
+// The choices projconv-batch takes as a flag for each of their two values.
+std::vector<const ParameterDescriptor*> FlagChoices() {
+  return ParametersOfOption(-1);
 }
 
 void DefineOptions(QCommandLineParser& parser) {
@@ -145,9 +159,11 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.addOption({QLatin1String(option.name), QLatin1String(option.description),
                       QLatin1String(option.valueName)});
   }
-  parser.addOption({QStringLiteral("signed"), QStringLiteral("16-bit input samples are signed.")});
-  parser.addOption({QStringLiteral("unsigned"),
-                    QStringLiteral("16-bit input samples are unsigned (they are halved).")});
+  for (const ParameterDescriptor* choice : FlagChoices()) {
+    for (const ChoiceName& flag : choice->choices) {
+      parser.addOption({QLatin1String(flag.name), QLatin1String(flag.flagHelp)});
+    }
+  }
   parser.addOption({QStringLiteral("preview"),
                     QStringLiteral("Convert nothing: draw the first input file with the crop "
                                    "window and the centre of rotation over it, beside the image "
@@ -184,13 +200,22 @@ std::optional<UsageError> ReadValues(const QCommandLineParser& parser, BatchOpti
 }
 
 std::optional<UsageError> ReadFlags(const QCommandLineParser& parser, BatchOptions& options) {
-  const bool isSigned = parser.isSet(QStringLiteral("signed"));
-  const bool isUnsigned = parser.isSet(QStringLiteral("unsigned"));
-  if (isSigned && isUnsigned) {
-    return UsageError{QStringLiteral("--signed and --unsigned exclude each other")};
-  }
-  if (isSigned || isUnsigned) {
-    options.overrides.push_back([n = isUnsigned ? 1 : 0](S& s) { s.signedness = Signedness(n); });
+  for (const ParameterDescriptor* choice : FlagChoices()) {
+    const QLatin1String zero(choice->choices[0].name);
+    const QLatin1String one(choice->choices[1].name);
+    if (parser.isSet(zero) && parser.isSet(one)) {
+      return UsageError{QStringLiteral("--%1 and --%2 exclude each other").arg(zero, one)};
+    }
+    if (parser.isSet(zero) || parser.isSet(one)) {
+      options.overrides.push_back([member = choice->member, n = parser.isSet(one) ? 1 : 0](S& s) {
+        std::visit(
+            [&](auto m) {
+              using T = std::remove_cvref_t<decltype(s.*m)>;
+              if constexpr (std::is_enum_v<T>) s.*m = T(n);
+            },
+            member);
+      });
+    }
   }
   options.quiet = parser.isSet(QStringLiteral("quiet"));
   if (parser.isSet(QStringLiteral("threads"))) {

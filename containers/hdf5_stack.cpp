@@ -11,7 +11,7 @@
 #include <string>
 #include <type_traits>
 
-#include "engine/named_parameters.h"
+#include "engine/parameter_table.h"
 
 namespace projconv {
 

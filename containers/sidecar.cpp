@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "engine/name_pattern.h"
-#include "engine/named_parameters.h"
+#include "engine/parameter_table.h"
 
 namespace projconv {
 

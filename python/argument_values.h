@@ -8,7 +8,6 @@
 
 #include <pybind11/pybind11.h>
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -40,14 +39,6 @@ int ThreadsOf(const Argument& argument);
 // Fills `out` from a sequence of as many integers as `fields` names.
 void FillInt32Tuple(const Argument& argument, std::span<const char* const> fields,
                     std::span<std::int32_t> out);
-
-template <std::size_t N>
-std::array<std::int32_t, N> Int32TupleOf(const Argument& argument,
-                                         const std::array<const char*, N>& fields) {
-  std::array<std::int32_t, N> out{};
-  FillInt32Tuple(argument, fields, out);
-  return out;
-}
 
 // Which of two names a str gives: 0 for `zero`, 1 for `one`. With
 // `numbers`, an integer is taken as the stored number it is.

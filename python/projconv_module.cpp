@@ -9,7 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <array>
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <climits>
@@ -20,7 +20,6 @@
 #include <span>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -28,7 +27,7 @@
 
 #include "engine/batch_reporter.h"
 #include "engine/conversion_parameters.h"
-#include "engine/named_parameters.h"
+#include "engine/parameter_table.h"
 #include "engine/projection_job.h"
 #include "engine/refusal.h"
 #include "engine/single_image.h"
@@ -42,10 +41,6 @@ namespace py = pybind11;
 namespace projconv {
 
 namespace {
-
-constexpr std::array<const char*, 2> kSizeFields{"width", "height"};
-constexpr std::array<const char*, 4> kCropFields{"left", "top", "right", "bottom"};
-constexpr std::array<const char*, 2> kCentreFields{"x", "y"};
 
 // The bytes of any object that exports a buffer. A C-contiguous buffer is
 // used where it lies; anything else is copied once into a bytes object that
@@ -85,14 +80,27 @@ class ByteView {
   py::object copy_;
 };
 
+// A keyword holding a tuple of the parameters one option of projconv-batch
+// sets, named as that option is: in_size for --in-size.
+void TakeTuple(CallArguments& call, ConversionParameters& p, const std::string& option) {
+  for (std::size_t i = 0; i < kParameterOptions.size(); ++i) {
+    if (option != kParameterOptions[i].name) continue;
+    std::string keyword = option;
+    std::replace(keyword.begin(), keyword.end(), '-', '_');
+    std::vector<const char*> fields;
+    const std::vector<const ParameterDescriptor*> rows = ParametersOfOption(int(i));
+    for (const ParameterDescriptor* row : rows) fields.push_back(row->part);
+    std::vector<std::int32_t> values(rows.size());
+    FillInt32Tuple(call.Take(keyword.c_str()), fields, values);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      p.*std::get<std::int32_t ConversionParameters::*>(rows[k]->member) = values[k];
+    }
+  }
+}
+
 // The geometry every image conversion takes as keywords.
 void TakeGeometry(CallArguments& call, ConversionParameters& p) {
-  const auto [outX, outY] = Int32TupleOf(call.Take("out_size"), kSizeFields);
-  const auto [left, top, right, bottom] = Int32TupleOf(call.Take("crop"), kCropFields);
-  const auto [centreX, centreY] = Int32TupleOf(call.Take("centre"), kCentreFields);
-  std::tie(p.outSizeX, p.outSizeY) = std::tie(outX, outY);
-  std::tie(p.cropLeft, p.cropTop, p.cropRight, p.cropBottom) = std::tie(left, top, right, bottom);
-  std::tie(p.rotCentreX, p.rotCentreY) = std::tie(centreX, centreY);
+  for (const char* option : {"out-size", "crop", "centre"}) TakeTuple(call, p, option);
   // The converter holds both as float, as the command line reads them.
   if (const Argument angle = call.Take("angle")) p.angle = static_cast<float>(FloatOf(angle));
   if (const Argument scale = call.Take("scale")) p.scale = static_cast<float>(FloatOf(scale));
@@ -175,8 +183,7 @@ py::array_t<std::int16_t> PyConvertImage(const py::args& args, const py::kwargs&
   CallArguments call("convert_image", args, kwargs, {"data"});
   const ByteView view(call.Take("data"));
   ConversionParameters p;
-  const auto [inX, inY] = Int32TupleOf(call.Take("in_size"), kSizeFields);
-  std::tie(p.inSizeX, p.inSizeY) = std::tie(inX, inY);
+  TakeTuple(call, p, "in-size");
   TakeGeometry(call, p);
   if (const Argument type = call.Take("sample_type")) {
     p.sampleType = ChoiceOf<SampleType>(type, "int16", "float32", false);
@@ -268,7 +275,7 @@ py::dict ParametersDict(const ConversionParameters& p) {
 }
 
 void Override(ConversionParameters& p, const Argument& argument) {
-  for (const NamedParameter& parameter : kNamedParameters) {
+  for (const ParameterDescriptor& parameter : kParameterTable) {
     if (argument.name != parameter.name) continue;
     std::visit(
         [&](auto member) {
@@ -277,12 +284,9 @@ void Override(ConversionParameters& p, const Argument& argument) {
             p.*member = TextOf(argument);  // folders may be given as paths
           } else if constexpr (std::is_same_v<T, float>) {
             p.*member = static_cast<float>(FloatOf(argument));
-          } else if constexpr (std::is_same_v<T, SampleType>) {
-            p.*member = ChoiceOf<SampleType>(argument, "int16", "float32", true);
-          } else if constexpr (std::is_same_v<T, ByteOrder>) {
-            p.*member = ChoiceOf<ByteOrder>(argument, "little", "big", true);
-          } else if constexpr (std::is_same_v<T, Signedness>) {
-            p.*member = ChoiceOf<Signedness>(argument, "signed", "unsigned", true);
+          } else if constexpr (std::is_enum_v<T>) {
+            const auto& [zero, one] = parameter.choices;
+            p.*member = ChoiceOf<T>(argument, zero.name, one.name, true);
           } else {
             p.*member = Int32Of(argument);
           }
@@ -292,6 +296,40 @@ void Override(ConversionParameters& p, const Argument& argument) {
   }
   throw py::type_error("run_batch() got an unexpected keyword argument '" +
                        Shortened(argument.name) + "'");
+}
+
+// The keys read_settings gives, for its docstring, wrapped as the rest of it.
+std::string ReadSettingsDoc() {
+  std::string text =
+      "path: the file, or None for the desktop program's settings (the built-in defaults when it "
+      "has none). Keys are ";
+  for (std::size_t i = 0; i < kParameterTable.size(); ++i) {
+    const ParameterDescriptor& row = kParameterTable[i];
+    text += row.name;
+    if (row.choices[0].name != nullptr) {
+      text += std::string(" (0 ") + row.choices[0].name + ", 1 " + row.choices[1].name + ")";
+    }
+    text += i + 2 < kParameterTable.size() ? ", " : i + 1 < kParameterTable.size() ? " and " : "";
+  }
+  text +=
+      "; the dict can be passed back to run_batch as overrides. A file with problems raises "
+      "ValueError naming the keys.";
+  constexpr std::size_t kWidth = 77;
+  std::string wrapped;
+  std::string line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+      wrapped += line + "\n";
+      line = "   ";
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  return wrapped + line;
 }
 
 // A settings file's name, or nothing for None.
@@ -489,18 +527,12 @@ Returns a dict once converting has begun: "end" (how the batch ended:
 Ctrl-C stops the batch after the image in progress; the KeyboardInterrupt is
 raised once it has ended, with the files written so far kept.)");
 
-  m.def("read_settings", &PyReadSettings,
-        R"(read_settings(path=None)
+  // pybind11 keeps its own copy of a docstring.
+  const std::string readSettingsDoc = R"(read_settings(path=None)
 --
 
 Reads a settings file into a dict of the 21 parameters.
 
-path: the file, or None for the desktop program's settings (the built-in
-    defaults when it has none). Keys are in_folder, in_format, out_folder,
-    out_format, start_number, header_len, sample_type (0 int16, 1 float32),
-    byte_order (0 little, 1 big), signedness (0 signed, 1 unsigned),
-    in_size_x, in_size_y, out_size_x, out_size_y, crop_left, crop_top,
-    crop_right, crop_bottom, rot_centre_x, rot_centre_y, angle and scale; the
-    dict can be passed back to run_batch as overrides. A file with problems
-    raises ValueError naming the keys.)");
+)" + ReadSettingsDoc();
+  m.def("read_settings", &PyReadSettings, readSettingsDoc.c_str());
 }

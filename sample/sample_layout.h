@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 namespace projconv {
 
 // The shape of the built-in sample sequence: what projconv-sample writes and
@@ -20,7 +18,6 @@ inline constexpr double kCountsPerPixel = 32.0;  // detector counts per unit den
 // The detector is mounted rolled clockwise (as displayed) by this much about
 // (kCentreX, kCentreY); the settings turn it back by the same positive angle.
 inline constexpr double kRollDegrees = 2.5;
-inline constexpr std::int32_t kRollMillionths = 2500000;
 
 // The converted region: a 384 x 384 window around the centre, halved in each
 // direction (a step of exactly 2, so both smoothing passes run).

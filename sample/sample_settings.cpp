@@ -1,9 +1,8 @@
 #include "sample/sample_settings.h"
 
 #include <string_view>
-#include <utility>
-#include <vector>
 
+#include "engine/parameter_table.h"
 #include "sample/sample_layout.h"
 
 namespace projconv {
@@ -21,32 +20,35 @@ std::string SettingsValueProblem(const std::string& folder) {
   return {};
 }
 
+ConversionParameters SampleParameters(const std::string& inFolder, const std::string& outFolder) {
+  ConversionParameters p;
+  p.inFolder = inFolder;
+  p.outFolder = outFolder;
+  p.inFormat = kInFormat;
+  p.outFormat = kOutFormat;
+  p.headerLen = kHeaderBytes;
+  p.inSizeX = kWidth;
+  p.inSizeY = kHeight;
+  p.outSizeX = kOutWidth;
+  p.outSizeY = kOutHeight;
+  p.cropLeft = kCropLeft;
+  p.cropTop = kCropTop;
+  p.cropRight = kCropRight;
+  p.cropBottom = kCropBottom;
+  p.rotCentreX = kCentreX;
+  p.rotCentreY = kCentreY;
+  p.angle = float(kRollDegrees);
+  return p;
+}
+
 std::string SettingsText(const std::string& inFolder, const std::string& outFolder) {
-  const std::vector<std::pair<const char*, std::string>> keys = {
-      {"ProjInFolder", inFolder},
-      {"ProjOutFolder", outFolder},
-      {"ProjInFormat", kInFormat},
-      {"ProjOutFormat", kOutFormat},
-      {"HeaderLen", std::to_string(kHeaderBytes)},
-      {"ProjInStartNum", "0"},
-      {"Type", "0"},    // 16-bit integer samples
-      {"Endian", "0"},  // little endian
-      {"Signed", "0"},  // signed
-      {"InProjSizeX", std::to_string(kWidth)},
-      {"InProjSizeY", std::to_string(kHeight)},
-      {"OutProjSizeX", std::to_string(kOutWidth)},
-      {"OutProjSizeY", std::to_string(kOutHeight)},
-      {"UpLeftCornerX", std::to_string(kCropLeft)},
-      {"UpLeftCornerY", std::to_string(kCropTop)},
-      {"DownRightCornerX", std::to_string(kCropRight)},
-      {"DownRightCornerY", std::to_string(kCropBottom)},
-      {"RotatCtrX", std::to_string(kCentreX)},
-      {"RotatCtrY", std::to_string(kCentreY)},
-      {"Rotatangle", std::to_string(kRollMillionths)},  // millionths of a degree
-      {"Scale", "1000"},                                // thousandths; unused for 16-bit input
-  };
+  const ConversionParameters p = SampleParameters(inFolder, outFolder);
   std::string text = "[Qarmo_Convertor]\n";
-  for (const auto& [key, value] : keys) text += std::string(key) + "=" + value + "\n";
+  for (const ParameterDescriptor* key : ParametersInFileOrder()) {
+    const auto* member = std::get_if<std::string ConversionParameters::*>(&key->member);
+    text += std::string(key->key) + "=" +
+            (member ? p.**member : std::to_string(StoredNumber(p, *key))) + "\n";
+  }
   return text;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/conversion_parameters.h"
+
 namespace projconv {
 
 namespace sample {
@@ -10,6 +12,10 @@ namespace sample {
 // INI reader would take as a quote, escape, list separator or comment, or
 // surrounding blanks it would trim), or an empty string when it can.
 std::string SettingsValueProblem(const std::string& folder);
+
+// The parameters that convert the sequence in `inFolder` into `outFolder`;
+// those the sample does not need keep their first values.
+ConversionParameters SampleParameters(const std::string& inFolder, const std::string& outFolder);
 
 // The text of sample.ini: one [Qarmo_Convertor] section with all 21 keys,
 // converting the sequence in `inFolder` into `outFolder`.

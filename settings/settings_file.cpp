@@ -44,8 +44,8 @@ QStringList UnknownKeyProblems(const QSettings& store) {
   QStringList problems;
   for (const QString& name : store.childKeys()) {
     const auto keys = SettingKeys();
-    const bool known = std::any_of(keys.begin(), keys.end(), [&](const SettingKey& key) {
-      return name == QLatin1String(key.name);
+    const bool known = std::any_of(keys.begin(), keys.end(), [&](const ParameterDescriptor* key) {
+      return name == QLatin1String(key->key);
     });
     if (!known) problems << QStringLiteral("unknown key %1").arg(QuotedForMessage(name));
   }
@@ -92,16 +92,16 @@ SettingsLoad LoadSettings(QSettings& store) {
   SettingsLoad load{FirstRunSettings(), {}};
   if (store.status() != QSettings::NoError) load.problems << StatusProblem(store.status());
   store.beginGroup(QLatin1String(kSettingsGroup));
-  for (const SettingKey& key : SettingKeys()) {
-    const QVariant value = store.value(QLatin1String(key.name));
+  for (const ParameterDescriptor* key : SettingKeys()) {
+    const QVariant value = store.value(QLatin1String(key->key));
     if (!value.isValid()) continue;  // absent: the default stays
     const std::optional<QString> text = TextOf(value);
     if (!text) {
       load.problems << QStringLiteral("%1 holds a value of type %2, not text")
-                           .arg(QLatin1String(key.name), QLatin1String(value.typeName()));
+                           .arg(QLatin1String(key->key), QLatin1String(value.typeName()));
       continue;
     }
-    if (auto problem = ApplyStoredText(load.settings, key, *text)) load.problems << *problem;
+    if (auto problem = ApplyStoredText(load.settings, *key, *text)) load.problems << *problem;
   }
   load.problems << UnknownKeyProblems(store);
   store.endGroup();
@@ -126,8 +126,8 @@ SettingsLoad LoadSettingsFile(const QString& path) {
 
 QList<std::pair<QString, QString>> StoredSettings(const ConversionParameters& settings) {
   QList<std::pair<QString, QString>> stored;
-  for (const SettingKey& key : SettingKeys()) {
-    stored.append({QLatin1String(key.name), StoredText(settings, key)});
+  for (const ParameterDescriptor* key : SettingKeys()) {
+    stored.append({QLatin1String(key->key), StoredText(settings, *key)});
   }
   return stored;
 }

@@ -1,50 +1,14 @@
 #include "settings/settings_keys.h"
 
-#include <array>
 #include <string>
-#include <type_traits>
-#include <utility>
 
 #include "settings/name_text.h"
-#include "settings/stored_forms.h"
 
 namespace projconv {
 
 namespace {
 
 using S = ConversionParameters;
-
-const std::array<SettingKey, 21> kKeys{{
-    {"ProjInFolder", StoredForm::Text, &S::inFolder},
-    {"ProjOutFolder", StoredForm::Text, &S::outFolder},
-    {"ProjInFormat", StoredForm::Text, &S::inFormat},
-    {"ProjOutFormat", StoredForm::Text, &S::outFormat},
-    {"HeaderLen", StoredForm::Integer, &S::headerLen},
-    {"ProjInStartNum", StoredForm::Integer, &S::startNumber},
-    {"Type", StoredForm::Integer, &S::sampleType},
-    {"Endian", StoredForm::Integer, &S::byteOrder},
-    {"Signed", StoredForm::Integer, &S::signedness},
-    {"InProjSizeX", StoredForm::Integer, &S::inSizeX},
-    {"InProjSizeY", StoredForm::Integer, &S::inSizeY},
-    {"OutProjSizeX", StoredForm::Integer, &S::outSizeX},
-    {"OutProjSizeY", StoredForm::Integer, &S::outSizeY},
-    {"UpLeftCornerX", StoredForm::Integer, &S::cropLeft},
-    {"UpLeftCornerY", StoredForm::Integer, &S::cropTop},
-    {"DownRightCornerX", StoredForm::Integer, &S::cropRight},
-    {"DownRightCornerY", StoredForm::Integer, &S::cropBottom},
-    {"RotatCtrX", StoredForm::Integer, &S::rotCentreX},
-    {"RotatCtrY", StoredForm::Integer, &S::rotCentreY},
-    {"Rotatangle", StoredForm::Millionths, &S::angle},
-    {"Scale", StoredForm::Thousandths, &S::scale},
-}};
-
-std::int32_t ToStoredInteger(float value, StoredForm form) {
-  return form == StoredForm::Millionths ? AngleToStored(value) : ScaleToStored(value);
-}
-
-float FromStoredInteger(std::int32_t stored, StoredForm form) {
-  return form == StoredForm::Millionths ? AngleFromStored(stored) : ScaleFromStored(stored);
-}
 
 constexpr qsizetype kQuotedLength = 40;
 
@@ -62,32 +26,17 @@ std::optional<std::int32_t> StoredInteger(const QString& text) {
   return value;
 }
 
-// The integer member of `key`, whichever of the integer-held types it is.
-template <typename Visit>
-void WithIntegerMember(const SettingKey& key, Visit visit) {
-  std::visit(
-      [&](auto member) {
-        using Member = std::remove_reference_t<decltype(std::declval<S&>().*member)>;
-        if constexpr (!std::is_same_v<Member, std::string> && !std::is_same_v<Member, float>) {
-          visit(member);
-        }
-      },
-      key.member);
-}
-
 }  // namespace
 
 ConversionParameters FirstRunSettings() {
-  ConversionParameters settings;
-  settings.inFolder = "d:\\data";
-  settings.outFolder = "d:\\data";
-  settings.inFormat = "raw.%04i";
-  settings.outFormat = "raw.%04i";
-  settings.inSizeX = settings.inSizeY = 512;
-  settings.outSizeX = settings.outSizeY = 512;
-  settings.cropRight = settings.cropBottom = 512;
-  settings.rotCentreX = settings.rotCentreY = 256;
-  return settings;
+  static const ConversionParameters first = [] {
+    ConversionParameters settings;
+    for (const ParameterDescriptor& key : kParameterTable) {
+      ApplyStoredText(settings, key, QString::fromUtf8(key.firstRun));
+    }
+    return settings;
+  }();
+  return first;
 }
 
 QString QuotedForMessage(const QString& text) {
@@ -105,26 +54,19 @@ QString QuotedForMessage(const QString& text) {
   return quoted + QStringLiteral("\"");
 }
 
-std::span<const SettingKey> SettingKeys() {
-  return kKeys;
+std::array<const ParameterDescriptor*, 21> SettingKeys() {
+  return ParametersInFileOrder();
 }
 
-QString StoredText(const ConversionParameters& settings, const SettingKey& key) {
+QString StoredText(const ConversionParameters& settings, const ParameterDescriptor& key) {
   if (auto text = std::get_if<std::string S::*>(&key.member)) {
     return NameToText(settings.*(*text));
   }
-  if (auto real = std::get_if<float S::*>(&key.member)) {
-    return QString::number(ToStoredInteger(settings.*(*real), key.form));
-  }
-  QString stored;
-  WithIntegerMember(key, [&](auto member) {
-    stored = QString::number(static_cast<std::int32_t>(settings.*member));
-  });
-  return stored;
+  return QString::number(StoredNumber(settings, key));
 }
 
-std::optional<QString> ApplyStoredText(ConversionParameters& settings, const SettingKey& key,
-                                       const QString& text) {
+std::optional<QString> ApplyStoredText(ConversionParameters& settings,
+                                       const ParameterDescriptor& key, const QString& text) {
   if (auto member = std::get_if<std::string S::*>(&key.member)) {
     settings.*(*member) = NameOfText(text);
     return std::nullopt;
@@ -132,16 +74,9 @@ std::optional<QString> ApplyStoredText(ConversionParameters& settings, const Set
   const std::optional<std::int32_t> stored = StoredInteger(text);
   if (!stored) {
     return QStringLiteral("%1 = %2 is not a whole number in the 32-bit range")
-        .arg(QLatin1String(key.name), QuotedForMessage(text));
+        .arg(QLatin1String(key.key), QuotedForMessage(text));
   }
-  if (auto real = std::get_if<float S::*>(&key.member)) {
-    settings.*(*real) = FromStoredInteger(*stored, key.form);
-  } else {
-    WithIntegerMember(key, [&](auto member) {
-      using Member = std::remove_reference_t<decltype(settings.*member)>;
-      settings.*member = static_cast<Member>(*stored);
-    });
-  }
+  SetFromStoredNumber(settings, key, *stored);
   return std::nullopt;
 }
 

@@ -33,6 +33,7 @@
 #include "gui/panel_toggle.h"
 #include "gui/preview_panel.h"
 #include "sample/sample_layout.h"
+#include "sample/sample_settings.h"
 #include "sample/write_sample.h"
 #include "tools/held_pipe.h"
 
@@ -49,22 +50,8 @@ std::string InputName(const std::string& folder, int number) {
 }
 
 void FillIn(ConverterValues& v, const std::string& folder) {
-  v.inFolder = folder;
-  v.outFolder = folder + "/" + sample::kOutFolder;
-  v.inFormat = sample::kInFormat;
-  v.outFormat = sample::kOutFormat;
-  v.headerLen = sample::kHeaderBytes;
-  v.inSizeX = sample::kWidth;
-  v.inSizeY = sample::kHeight;
-  v.outSizeX = sample::kOutWidth;
-  v.outSizeY = sample::kOutHeight;
-  v.cropLeft = sample::kCropLeft;
-  v.cropTop = sample::kCropTop;
-  v.cropRight = sample::kCropRight;
-  v.cropBottom = sample::kCropBottom;
-  v.rotCentreX = sample::kCentreX;
-  v.rotCentreY = sample::kCentreY;
-  v.angle = float(sample::kRollDegrees);
+  static_cast<ConversionParameters&>(v) =
+      sample::SampleParameters(folder, folder + "/" + sample::kOutFolder);
 }
 
 // Takes the input file away, to be replaced by a held pipe; its bytes.

@@ -4,7 +4,7 @@
 # manual page and be offered by the completion, and the completion must offer
 # no option the program lacks; every settings key the program reads must be
 # described in both manual pages.
-#   manual_test.sh BATCH BATCH_MAN GUI_MAN COMPLETION SETTINGS_KEYS_CPP
+#   manual_test.sh BATCH BATCH_MAN GUI_MAN COMPLETION PARAMETER_TABLE_CPP
 set -euo pipefail
 batch=$1 batch_man=$2 gui_man=$3 completion=$(realpath "$4") keys_source=$5
 status=0
@@ -29,7 +29,8 @@ grep -q '^\.SH EXAMPLES' "$batch_man" || fail "$(basename "$batch_man") has no E
 grep -q '^\.SH FILES' "$batch_man" || fail "$(basename "$batch_man") has no FILES"
 grep -qi 'exit status' "$batch_man" || fail "$(basename "$batch_man") gives no exit status"
 
-keys=$(grep -oE '^ *\{"[A-Za-z]+", StoredForm::' "$keys_source" | grep -oE '"[A-Za-z]+"' | tr -d '"')
+keys=$(grep -oE '^ *\{&S::[A-Za-z]+, +"[a-z_]+", +"[A-Za-z]+",' "$keys_source" | grep -oE '"[A-Za-z]+",$' |
+  tr -d '",')
 [[ $(wc -w <<<"$keys") -eq 21 ]] || fail "read $(wc -w <<<"$keys") settings keys from $keys_source, not 21"
 for page in "$batch_man" "$gui_man"; do
   for key in $keys; do

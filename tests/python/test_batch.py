@@ -1,4 +1,6 @@
+import ast
 import os
+import pathlib
 import re
 import signal
 import threading
@@ -119,6 +121,17 @@ def test_settings_with_problems_refused(tmp_path, text, message):
         projconv.read_settings(path)
     with pytest.raises(ValueError, match=message):
         projconv.run_batch(str(path))
+
+
+def test_stubs_name_the_parameters_in_order():
+    # projconv.pyi is written by hand and must keep up with the module.
+    stubs = pathlib.Path(__file__).parents[2] / "python" / "projconv.pyi"
+    tree = ast.parse(stubs.read_text())
+    defined = {node.name: node for node in tree.body if hasattr(node, "name")}
+    fields = [item.target.id for item in defined["Settings"].body if isinstance(item, ast.AnnAssign)]
+    keywords = [argument.arg for argument in defined["run_batch"].args.kwonlyargs]
+    assert fields == list(projconv.read_settings())
+    assert keywords == fields + ["threads"]
 
 
 def test_defaults_without_desktop_settings():

@@ -1,4 +1,4 @@
-#include "settings/stored_forms.h"
+#include "engine/stored_forms.h"
 
 #include <cmath>
 #include <limits>
