@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/projection_job.h"
-#include "tests/reference/reference_transform.h"
+#include "engine/reference/reference_transform.h"
 
 namespace projconv {
 
@@ -69,9 +69,8 @@ void Configure(ProjectionJob& job, const Workload& w) {
   job.scale = 1.0f;
 }
 
-// Choice 1 is the tests' sample-by-sample yardstick, for comparison.
-constexpr std::size_t kReferenceChoice = 1;
-constexpr TransformKernels kChoices[] = {TransformKernels::Fastest, TransformKernels::Fastest,
+// Choice 1 is the sample-by-sample yardstick, for comparison.
+constexpr TransformKernels kChoices[] = {TransformKernels::Fastest, TransformKernels::Reference,
                                          TransformKernels::Scalar, TransformKernels::Avx2,
                                          TransformKernels::Avx512};
 const char* const kChoiceNames[] = {"fastest", "reference", "scalar", "avx2", "avx512"};
@@ -81,7 +80,6 @@ void TransformImage(benchmark::State& state, const Workload& w) {
   Configure(job, w);
   const auto choice = static_cast<std::size_t>(state.range(0));
   job.kernels = kChoices[choice];
-  if (choice == kReferenceChoice) job.imageTransform = &TransformReference;
   job.workerThreads = static_cast<std::int32_t>(state.range(1));
   state.SetLabel(kChoiceNames[choice]);
   if (!KernelsAvailable(job.kernels)) {

@@ -121,11 +121,6 @@ class ProjectionJob : public ConversionParameters {
   // outFormat; null for those files (not owned).
   ImageSink* imageSink = nullptr;
 
-  // Replaces the transform of every image, for tests that run whole batches
-  // on their sample-by-sample yardstick; null in every program. It sets
-  // lastImageWrapped as the engine's transform does.
-  void (*imageTransform)(ProjectionJob& job) = nullptr;
-
   // The output samples of the image made last that wrapped (as counted in
   // BatchResult::samplesWrapped); 0 when nothing was made.
   std::int64_t lastImageWrapped = 0;

@@ -10,6 +10,7 @@
 
 #include "engine/internal/transform_fast.h"
 #include "engine/projection_job.h"
+#include "engine/reference/reference_transform.h"
 
 namespace projconv {
 
@@ -39,6 +40,7 @@ int WidestAllowed() {
 const RowKernels* KernelsFor(TransformKernels choice) {
   switch (choice) {
     case TransformKernels::Scalar:
+    case TransformKernels::Reference:  // runs everywhere; never reaches the row kernels
       return &kScalarRowKernels;
 #if defined(PROJCONV_X86_KERNELS)
     case TransformKernels::Avx2:
@@ -101,8 +103,8 @@ void ProjectionJob::TransformImage() {
 bool ProjectionJob::TransformStreaming(StreamedOutput* output) {
   lastImageWrapped = 0;
   if (!BuffersFit()) return true;  // nothing of these parameters to work on
-  if (imageTransform != nullptr) {
-    imageTransform(*this);
+  if (kernels == TransformKernels::Reference) {
+    TransformReference(*this);
     return true;
   }
   // Other sample types are refused before any batch; there is nothing to

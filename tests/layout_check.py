@@ -23,7 +23,7 @@ LAYERS = {
     "python": {"engine", "containers", "form", "settings"},
 }
 # Who may reach into the engine's internals.
-INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "tests/reference/", "bench/")
+INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "bench/")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

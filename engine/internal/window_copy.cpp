@@ -65,9 +65,9 @@ struct WindowRows {
 
 bool CopiesWindowsFromFiles(const ProjectionJob& job) {
   return job.sampleType == SampleType::Integer16 && job.TakesDirectPath() &&
-         job.imageSink == nullptr && job.imageTransform == nullptr && job.cropLeft >= 0 &&
-         job.cropTop >= 0 && job.cropRight <= job.inSizeX && job.cropBottom <= job.inSizeY &&
-         job.BuffersFit();
+         job.imageSink == nullptr && job.kernels != TransformKernels::Reference &&
+         job.cropLeft >= 0 && job.cropTop >= 0 && job.cropRight <= job.inSizeX &&
+         job.cropBottom <= job.inSizeY && job.BuffersFit();
 }
 
 int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& pool, int workers,

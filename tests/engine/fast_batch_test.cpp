@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "engine/reference/reference_transform.h"
 #include "tests/engine/engine_test_support.h"
-#include "tests/reference/reference_transform.h"
 
 namespace projconv {
 
@@ -38,8 +38,8 @@ class FastBatchTest : public EngineTest {
   // the output files (names 0 .. count - 1; empty when missing).
   Outcome Run(Transform transform, const std::vector<Bytes>& inputs, int count) {
     for (std::size_t k = 0; k < inputs.size(); ++k) WriteInput(std::int32_t(k), inputs[k]);
-    job.kernels = TransformKernels::Fastest;
-    job.imageTransform = transform == Transform::Reference ? &TransformReference : nullptr;
+    job.kernels =
+        transform == Transform::Reference ? TransformKernels::Reference : TransformKernels::Fastest;
     job.workerThreads = 2;
     job.RunBatchWithResult();
     Outcome outcome;
@@ -138,7 +138,8 @@ TEST_F(FastBatchTest, WrappedSamplesSummedOverTheImagesWritten) {
     WriteInput(std::int32_t(k), FloatBytes(images[k]));
   folder.MakeFolder("out/prj002.raw");
   for (const Transform transform : {Transform::Reference, Transform::Fastest}) {
-    job.imageTransform = transform == Transform::Reference ? &TransformReference : nullptr;
+    job.kernels =
+        transform == Transform::Reference ? TransformKernels::Reference : TransformKernels::Fastest;
     job.workerThreads = 2;
     const BatchResult result = job.RunBatchWithResult();
     EXPECT_EQ(result.filesWritten, 2);

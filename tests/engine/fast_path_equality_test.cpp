@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/reference/reference_transform.h"
 #include "tests/engine/engine_test_support.h"
-#include "tests/reference/reference_transform.h"
 
 namespace projconv {
 
@@ -223,6 +223,7 @@ std::vector<Variant> VariantsOf(TransformKernels kernels) {
     case TransformKernels::Avx512:
       return {{kernels, 1, "avx512, 1 thread"}, {kernels, 3, "avx512, 3 threads"}};
     case TransformKernels::Fastest:
+    case TransformKernels::Reference:  // not a fast path: never a parameter here
       break;
   }
   return {{kernels, 0, "fastest, all processors"}};
@@ -233,7 +234,7 @@ std::vector<Variant> VariantsOf(TransformKernels kernels) {
 std::string Compare(const Case& c, const Variant& variant) {
   ProjectionJob reference;
   ProjectionJob fast;
-  reference.imageTransform = &TransformReference;
+  reference.kernels = TransformKernels::Reference;
   fast.kernels = variant.kernels;
   fast.workerThreads = variant.threads;
   PrepareLikeBatch(reference, c);
@@ -273,6 +274,7 @@ std::string KernelName(const ::testing::TestParamInfo<TransformKernels>& info) {
     case TransformKernels::Avx512:
       return "Avx512";
     case TransformKernels::Fastest:
+    case TransformKernels::Reference:
       break;
   }
   return "Fastest";
@@ -427,7 +429,7 @@ TEST_P(FastPath, WrappedSamplesCountedAsReference) {
       c.angle = shape.angle;
       const std::string what = std::string(image.name) + ", " + Describe(c);
       ProjectionJob reference;
-      reference.imageTransform = &TransformReference;
+      reference.kernels = TransformKernels::Reference;
       const std::int64_t expected = WrappedIn(reference, c, file);
       if (shape.angle == 0.0f) {
         EXPECT_EQ(expected, wrapsInImage) << what;

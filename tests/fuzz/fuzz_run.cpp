@@ -14,9 +14,9 @@
 #include "engine/batch_reporter.h"
 #include "engine/name_pattern.h"
 #include "engine/projection_job.h"
+#include "engine/reference/reference_transform.h"
 #include "engine/sample_math.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/reference/reference_transform.h"
 
 namespace projconv {
 
@@ -95,15 +95,12 @@ class CaseRun {
     if (c_.folderAfterFiles) ::mkdir(InName(c_.fileCount).c_str(), 0777);
   }
 
-  // One batch on a job of its own, on the transform `kernels` with `threads`,
-  // or on `imageTransform` instead when one is given.
-  Outcome Run(TransformKernels kernels, int threads,
-              void (*imageTransform)(ProjectionJob&) = nullptr) const {
+  // One batch on a job of its own, on the transform `kernels` with `threads`.
+  Outcome Run(TransformKernels kernels, int threads) const {
     ProjectionJob job;
     Fill(job);
     job.kernels = kernels;
     job.workerThreads = threads;
-    job.imageTransform = imageTransform;
     RecordingReporter reporter(c_.stopAfter, *job.stopFlag);
     job.dialog = &reporter;
     if (c_.stopAfter == 0) job.RequestStop();
@@ -272,8 +269,7 @@ std::string RunCase(std::span<const std::uint8_t> bytes, const ScratchFolder& sc
   if (c.againOnReference && !c.sameFolder) {
     const std::vector<Entry> outputs = ListFolder(run.outFolder());
     const std::vector<std::vector<char>> contents = run.OutputContents();
-    run.CheckAsReference(first, run.Run(TransformKernels::Fastest, 1, &TransformReference), outputs,
-                         contents);
+    run.CheckAsReference(first, run.Run(TransformKernels::Reference, 1), outputs, contents);
   }
   return Describe(c) + "\n  -> " + Summary(first);
 }

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "tests/reference/reference_transform.h"
+#include "engine/reference/reference_transform.h"
 
 #include "engine/internal/sample_view.h"
 #include "engine/projection_job.h"
