@@ -63,7 +63,9 @@ std::string OptionsAsCode(const std::string& text) {
            (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-')) {
       ++end;
     }
-    marked += "`" + text.substr(k, end - k) + "`";
+    marked += '`';
+    marked.append(text, k, end - k);
+    marked += '`';
     k = end;
   }
   return marked;

@@ -162,10 +162,14 @@ int ThreadsOf(const Argument& argument) {
 
 void FillInt32Tuple(const Argument& argument, std::span<const char* const> fields,
                     std::span<std::int32_t> out) {
-  std::string expected = "a tuple of " + std::to_string(fields.size()) + " integers (";
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    expected += (i ? ", " : "") + std::string(fields[i]);
-  expected += ")";
+  std::string expected = "a tuple of ";
+  expected += std::to_string(fields.size());
+  expected += " integers (";
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) expected += ", ";
+    expected += fields[i];
+  }
+  expected += ')';
   if (!argument || IsText(argument.value) || !PySequence_Check(argument.value.ptr())) {
     WrongType(argument, expected);
   }
