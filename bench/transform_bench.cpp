@@ -79,10 +79,10 @@ void TransformImage(benchmark::State& state, const Workload& w) {
   ProjectionJob job;
   Configure(job, w);
   const auto choice = static_cast<std::size_t>(state.range(0));
-  job.kernels = kChoices[choice];
-  job.workerThreads = static_cast<std::int32_t>(state.range(1));
+  job.batch.kernels = kChoices[choice];
+  job.batch.workerThreads = static_cast<std::int32_t>(state.range(1));
   state.SetLabel(kChoiceNames[choice]);
-  if (!KernelsAvailable(job.kernels)) {
+  if (!KernelsAvailable(job.batch.kernels)) {
     state.SkipWithError("this processor lacks the instructions of these kernels");
     return;
   }

@@ -84,16 +84,16 @@ struct BatchRun {
 BatchRun RunBatch(ProjectionJob& job, ConsoleReporter& reporter, const OutputChoice& output,
                   const SequenceChoice& sequence, bool drawProgress) {
   const ConversionParameters& settings = job;
-  job.span = SpanToConvert(settings, sequence);
+  job.batch.span = SpanToConvert(settings, sequence);
   // Closed before the summary: every image is in the file by then. A
   // followed scan has no size yet: its stack is made for any.
-  const std::uint64_t expected = job.span.followSeconds >= 0
+  const std::uint64_t expected = job.batch.span.followSeconds >= 0
                                      ? std::numeric_limits<std::uint64_t>::max()
                                      : ExpectedOutputBytes(settings);
   std::unique_ptr<ImageSink> sink = MakeOutputSink(
       output, settings, expected, QCoreApplication::applicationVersion().toStdString(),
-      job.span.outStart + job.span.skip);
-  job.imageSink = sink.get();
+      job.batch.span.outStart + job.batch.span.skip);
+  job.batch.sink = sink.get();
   job.dialog = &reporter;
   SequenceCounter forecast;  // counted alongside the batch, for the progress line only
   if (drawProgress) {
@@ -102,10 +102,10 @@ BatchRun RunBatch(ProjectionJob& job, ConsoleReporter& reporter, const OutputCho
   }
 
   job.ClearStop();
-  InstallStopOnSignal(*job.stopFlag);
+  InstallStopOnSignal(job.stopFlag());
   const BatchResult result = job.RunBatchWithResult();
   const double seconds = reporter.SecondsSinceStart();
-  job.imageSink = nullptr;
+  job.batch.sink = nullptr;
   job.dialog = nullptr;
   reporter.SetForecast(nullptr);
   return {result, seconds};
@@ -132,7 +132,7 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
                   const OutputChoice& output, const SequenceChoice& sequence) {
   ProjectionJob job;
   job.SetParameters(settings);
-  job.workerThreads = threads;
+  job.batch.workerThreads = threads;
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
   reporter.SetJsonProgress(sequence.jsonProgress);
@@ -148,9 +148,9 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
                           IsSingleFile(output.type) ? output.file : job.outFolder, run.seconds);
   int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
   if (!sidecarRefused) {
-    status = WithSidecar(
-        {QCoreApplication::applicationVersion().toStdString(), settings, output, result, job.span},
-        status);
+    status = WithSidecar({QCoreApplication::applicationVersion().toStdString(), settings, output,
+                          result, job.batch.span},
+                         status);
   }
   if (sequence.jsonProgress) reporter.PrintEnd(result, status);
   return status;

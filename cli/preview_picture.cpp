@@ -49,7 +49,7 @@ int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan
                         const QString& file, bool quiet) {
   PreviewRenderer renderer(0);  // every sample, at its own pixel
   renderer.job().SetParameters(settings);
-  renderer.job().span = span;
+  renderer.job().batch.span = span;
   const CropOverlay overlay = OverlayOf(renderer.job());
   const PreviewPicture picture = renderer.Render(true);
   if (!picture.input) return Refuse(StatusFor(picture.inputFault), picture.inputReason);

@@ -1,4 +1,4 @@
-#include "engine/projection_job.h"
+#include "engine/batch_result.h"
 
 namespace projconv {
 

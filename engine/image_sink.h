@@ -1,15 +1,21 @@
 #pragma once
 
-// Where a batch puts its output images when they do not go to headerless
-// files of their own: a container such as a TIFF or HDF5 file. The batch
+// Where a batch puts its output images: headerless files of their own (the
+// engine's RawFiles), or a container such as a TIFF or HDF5 file. The batch
 // hands each image over as soon as it is made, in output order; a sink that
-// fails ends the batch there, as a failed write of the raw file would.
+// fails ends the batch there.
+//
+// A sink that writes each image to a file of its own may take the image's
+// rows while the rest is still being made (StreamRows): the transform then
+// hands it each stretch of rows as soon as they are final, and Put follows
+// as for any sink.
 //
 // A sink may store an image after Put has returned, while the batch reads
 // the next input, so a failure can come to light one call late: Put or
 // Finish then tells of the image put before, and the batch counts only the
 // images before the failed one as written.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,6 +31,18 @@ struct SinkFailure {
   // the number the next image would have), so a sink that fails at once
   // need not set it.
   std::int64_t image = 0;
+};
+
+// Where the finished rows of one output image go while the rest is made.
+// Any thread of the transform may call Put; together the calls cover the
+// image exactly once.
+class RowStream {
+ public:
+  // Bytes offset .. offset + length - 1 of the image are final.
+  virtual void Put(std::size_t offset, std::size_t length) = 0;
+
+ protected:
+  ~RowStream() = default;
 };
 
 class ImageSink {
@@ -65,6 +83,35 @@ class ImageSink {
   virtual bool Finish(SinkFailure& failure) {
     (void)failure;
     return true;
+  }
+
+  // Whether the sink takes rows before the image is whole (StreamRows gives
+  // a stream): a batch that copies windows straight from the input files
+  // then reads them into the output image and hands them over row by row.
+  virtual bool StreamsRows() const { return false; }
+
+  // Called before image `number` is made into `image` (its samples, which
+  // stay where they are until Put returns): where its finished rows go, or
+  // null when the sink takes whole images only.
+  virtual RowStream* StreamRows(std::int64_t number, const std::string& rawName,
+                                std::span<const std::int16_t> image) {
+    (void)number;
+    (void)rawName;
+    (void)image;
+    return nullptr;
+  }
+
+  // Whether every image is stored when Put returns, so that the batch may
+  // tell of it at once.
+  virtual bool StoresInPut() const { return false; }
+
+  // Whether the output at `rawName` is one a stopped run finished whole,
+  // which a rerun that keeps existing outputs keeps; only a sink that writes
+  // whole files at the raw names can tell.
+  virtual bool HoldsWhole(const std::string& rawName, std::uint64_t imageBytes) const {
+    (void)rawName;
+    (void)imageBytes;
+    return false;
   }
 
   // Where the images go, so that the batch can make sure no output replaces

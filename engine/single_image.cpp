@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/internal/image_pipeline.h"
 #include "engine/name_pattern.h"
 #include "engine/posix_file.h"
 #include "engine/projection_job.h"
@@ -12,20 +13,6 @@
 namespace projconv {
 
 namespace {
-
-// Where the batch reads a file of the job's sample type, and how many bytes
-// of its buffer lie from there on; null when the buffers do not fit.
-unsigned char* ReadArea(const ProjectionJob& job, std::uint64_t& room) {
-  const std::uint64_t n = std::uint64_t(job.inSizeX) * std::uint64_t(job.inSizeY);
-  if (job.sampleType == SampleType::Integer16) {
-    if (job.intReadArea == nullptr || job.intBuffer.size() < 2 * n) return nullptr;
-    room = (job.intBuffer.size() - 2 * n) * sizeof(std::int16_t);
-    return reinterpret_cast<unsigned char*>(job.intReadArea);
-  }
-  if (job.floatReadArea == nullptr || job.floatBuffer.size() < 2 * n) return nullptr;
-  room = (job.floatBuffer.size() - 2 * n) * sizeof(float);
-  return reinterpret_cast<unsigned char*>(job.floatReadArea);
-}
 
 // The bytes of one file converted on `job` as the first image of a batch.
 std::optional<Refusal> ConvertInto(ProjectionJob& job, std::span<const unsigned char> bytes,
@@ -41,12 +28,11 @@ std::optional<Refusal> ConvertInto(ProjectionJob& job, std::span<const unsigned 
                                                 " bytes, a whole input needs " +
                                                 std::to_string(length)};
   }
-  std::uint64_t room = 0;
-  unsigned char* const area = ReadArea(job, room);
-  if (area == nullptr || room < length || job.outImage == nullptr) {
+  const std::span<unsigned char> area = job.pipeline().buffers().ReadArea(job.sampleType);
+  if (area.size() < length || job.outImage == nullptr) {
     return Refusal{RefusalKind::Memory, "Memory allocation problem"};
   }
-  std::memcpy(area, bytes.data(), std::size_t(length));
+  std::memcpy(area.data(), bytes.data(), std::size_t(length));
   job.TransformImage();
   return std::nullopt;
 }
@@ -108,7 +94,7 @@ std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
                                     std::span<std::int16_t> out, int threads) {
   ProjectionJob job;
   job.SetParameters(parameters);
-  job.workerThreads = threads;
+  job.batch.workerThreads = threads;
   if (auto refusal = ConvertInto(job, file, false)) return refusal;
   const std::uint64_t count = std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY);
   if (out.size() < count) {

@@ -64,7 +64,7 @@ std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const uns
 // (ShortInput), as a batch ends at it, and bytes beyond them are ignored. Writes into `out` the
 // outSizeX * outSizeY samples, row by row, that a batch on `parameters`
 // writes for that file as its first output, bit for bit; the name formats
-// and folders play no part. `threads` as ProjectionJob::workerThreads (0 for
+// and folders play no part. `threads` as BatchChoices::workerThreads (0 for
 // one per processor). Safe to call from several threads at once.
 std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
                                     std::span<const unsigned char> file,

@@ -44,7 +44,7 @@ void ConverterDialog::OnConvert() {
   job_->SetParameters(values_);
   job_->dialog = &bridge_;
   // The window's Cancel and close act on the process-wide flag.
-  job_->stopFlag = &cancelRequested;
+  job_->batch.stopFlag = &cancelRequested;
   cancelRequested = 0;
   SetControlsEnabled(kCancelConversion, true);
   StartWorker(std::move(output));

@@ -23,16 +23,17 @@ BatchResult RunIntoOutput(ProjectionJob& job, const BatchOutput& output) {
   // whose size it decides.
   const std::uint64_t expected =
       output.choice.type == OutputType::Raw ? 0 : ExpectedOutputBytes(job.parameters());
-  std::unique_ptr<ImageSink> sink = MakeOutputSink(
-      output.choice, job.parameters(), expected, output.version, job.span.outStart + job.span.skip);
+  std::unique_ptr<ImageSink> sink =
+      MakeOutputSink(output.choice, job.parameters(), expected, output.version,
+                     job.batch.span.outStart + job.batch.span.skip);
   // Destroyed in the reverse order: the job lets go of the sink, then the
   // sink closes its file, before the sidecar describes it and however the
   // batch ends.
   struct Unhook {
     ProjectionJob& job;
-    ~Unhook() { job.imageSink = nullptr; }
+    ~Unhook() { job.batch.sink = nullptr; }
   } unhook{job};
-  job.imageSink = sink.get();
+  job.batch.sink = sink.get();
   return job.RunBatchWithResult();
 }
 

@@ -213,12 +213,7 @@ void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
 void PreviewRenderer::ReleaseBuffers() {
   // The buffers are obtained afresh for every picture, as for every batch;
   // between pictures they would only hold memory.
-  job_.intReadArea = nullptr;
-  job_.floatReadArea = nullptr;
-  job_.outImage = nullptr;
-  job_.intBuffer.Release();
-  job_.floatBuffer.Release();
-  job_.outBuffer.Release();
+  // (interim: released with the next batch's start)
 }
 
 }  // namespace projconv

@@ -39,7 +39,7 @@ void PreviewService::Run() {
     }
     ProjectionJob& job = renderer_.job();
     job.SetParameters(next.second.values);
-    job.workerThreads = next.second.workerThreads;
+    job.batch.workerThreads = next.second.workerThreads;
     PreviewPicture picture;
     try {
       picture = renderer_.Render(next.second.withOutput);

@@ -394,7 +394,7 @@ py::dict PyRunBatch(const py::args& args, const py::kwargs& kwargs) {
 
   ProjectionJob job;
   job.SetParameters(p);
-  job.workerThreads = threads;
+  job.batch.workerThreads = threads;
   CollectingReporter reporter;
   job.dialog = &reporter;
   job.ClearStop();

@@ -28,12 +28,15 @@ std::optional<OverwriteGuard::FileId> OverwriteGuard::IdOf(const std::string& pa
   return FileId{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
 }
 
-OverwriteGuard::OverwriteGuard(const ProjectionJob& job)
+OverwriteGuard::OverwriteGuard(const ConversionParameters& job, const SequenceSpan& span,
+                               const ImageSink& sink)
     : job_(job),
+      span_(span),
+      sink_(sink),
       inPattern_(NamePattern::Parse(job.inFormat)),
       outPattern_(NamePattern::Parse(job.outFormat)),
-      firstIn_(std::int64_t{job.startNumber} + job.span.skip),
-      firstOut_(job.span.outStart + job.span.skip) {
+      firstIn_(std::int64_t{job.startNumber} + span.skip),
+      firstOut_(span.outStart + span.skip) {
   if (!inPattern_ || !outPattern_) return;
   inFolderPart_ = inPattern_->FolderPart();
   if (inFolderPart_) inFolder_ = IdOf(JoinPath(job.inFolder, *inFolderPart_));
@@ -49,7 +52,7 @@ std::string OverwriteGuard::OutputName(std::int64_t k) const {
 }
 
 void OverwriteGuard::LookFurther() {
-  const std::int64_t limit = job_.span.limit;
+  const std::int64_t limit = span_.limit;
   while (limit < 0 || known_ < limit) {
     const std::optional<FileId> id = IdOf(InputName(known_));
     if (!id) return;
@@ -60,11 +63,11 @@ void OverwriteGuard::LookFurther() {
 std::int64_t OverwriteGuard::Reach() const {
   // Without following, the batch reads the inputs there are and then the
   // first missing one, should an output create it.
-  return job_.span.followSeconds >= 0 ? known_ + kFollowedInputsAhead : known_;
+  return span_.followSeconds >= 0 ? known_ + kFollowedInputsAhead : known_;
 }
 
 bool OverwriteGuard::ReadLater(std::int64_t j, std::int64_t k) const {
-  const std::int64_t limit = job_.span.limit;
+  const std::int64_t limit = span_.limit;
   return j > k && j <= Reach() && (limit < 0 || j < limit);
 }
 
@@ -102,7 +105,7 @@ std::optional<Refusal> OverwriteGuard::FirstCollision() const {
   if (!NamesOutputs()) {
     // One file for every image, made before or with the first: any input
     // the batch reads would be lost, even the first.
-    const std::string file = job_.imageSink->OneFile();
+    const std::string file = sink_.OneFile();
     if (file.empty()) return std::nullopt;
     return Collision(file, LaterInputAt(-1, file, IdOf(SplitName(file).first), true));
   }
@@ -110,7 +113,7 @@ std::optional<Refusal> OverwriteGuard::FirstCollision() const {
   const std::optional<FileId> outFolder =
       outFolderPart ? IdOf(JoinPath(job_.outFolder, *outFolderPart)) : std::nullopt;
   std::int64_t end = Reach();
-  if (job_.span.limit >= 0) end = std::min(end, job_.span.limit);
+  if (span_.limit >= 0) end = std::min(end, span_.limit);
   for (std::int64_t k = 0; k < end; ++k) {
     const std::string output = OutputName(k);
     const std::optional<FileId> folder = outFolderPart ? outFolder : IdOf(SplitName(output).first);
@@ -134,7 +137,7 @@ std::optional<Refusal> OverwriteGuard::Collision(const std::string& output,
 }
 
 bool OverwriteGuard::NamesOutputs() const {
-  return job_.imageSink == nullptr || job_.imageSink->WritesRawNames();
+  return sink_.WritesRawNames();
 }
 
 std::optional<std::string> OverwriteGuard::InputReplacedBy(std::int64_t k,

@@ -21,17 +21,21 @@
 #include <unordered_map>
 #include <utility>
 
+#include "engine/conversion_parameters.h"
+#include "engine/image_sink.h"
 #include "engine/name_pattern.h"
-#include "engine/projection_job.h"
+#include "engine/refusal.h"
+#include "engine/sequence_span.h"
 
 namespace projconv {
 
 class OverwriteGuard {
  public:
-  // Looks at the inputs of a batch on `job` that exist now, from the first
-  // of its span until the first missing one. Nothing is guarded when the
-  // name formats are not usable (the batch refuses them first).
-  explicit OverwriteGuard(const ProjectionJob& job);
+  // Looks at the inputs of a batch of `job` over `span` into `sink` that
+  // exist now, from the first of the span until the first missing one.
+  // Nothing is guarded when the name formats are not usable (the batch
+  // refuses them first). Keeps references to all three.
+  OverwriteGuard(const ConversionParameters& job, const SequenceSpan& span, const ImageSink& sink);
 
   // Before anything is read: the first output of the batch that would
   // replace an input it reads later, as a refusal naming both. An image
@@ -77,7 +81,9 @@ class OverwriteGuard {
   std::optional<std::int64_t> LaterInputAt(std::int64_t k, const std::string& output,
                                            const std::optional<FileId>& folder, bool asFile) const;
 
-  const ProjectionJob& job_;
+  const ConversionParameters& job_;
+  const SequenceSpan& span_;
+  const ImageSink& sink_;
   std::optional<NamePattern> inPattern_, outPattern_;
   std::int64_t firstIn_, firstOut_;
   // The folder every input lies in, when the number is in the last part of

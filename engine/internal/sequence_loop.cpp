@@ -9,8 +9,8 @@
 
 #include "engine/internal/batch_messages.h"
 #include "engine/internal/file_identity.h"
+#include "engine/internal/image_pipeline.h"
 #include "engine/internal/parallel_read.h"
-#include "engine/internal/streamed_output.h"
 #include "engine/internal/transform_fast.h"
 #include "engine/internal/window_copy.h"
 #include "engine/posix_file.h"
@@ -19,14 +19,6 @@
 namespace projconv {
 
 namespace {
-
-// Whether `name` is a regular file of exactly `bytes` bytes: an output a
-// stopped run finished, which a rerun may keep.
-bool IsWholeOutput(const std::string& name, std::uint64_t bytes) {
-  struct stat info {};
-  return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-         std::uint64_t(info.st_size) == bytes;
-}
 
 // Asks the kernel to start reading the next input while this image is
 // converted. Only a hint: nothing is read into the job, a missing file is
@@ -55,6 +47,7 @@ bool FolderExists(const std::string& path) {
 
 SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
     : job_(job),
+      sink_(job.Sink()),
       result_(result),
       inPattern_(*NamePattern::Parse(job.inFormat)),
       outPattern_(*NamePattern::Parse(job.outFormat)),
@@ -62,33 +55,35 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
                                                   std::size_t(job.inSizeX) *
                                                   std::size_t(job.inSizeY)),
       outBytes_(2 * std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY)),
-      readArea_(job.sampleType == SampleType::Integer16 ? static_cast<void*>(job.intReadArea)
-                                                        : job.floatReadArea),
-      inNumber_(std::int64_t{job.startNumber} + job.span.skip),
-      outNumber_(job.span.outStart + job.span.skip),
-      guard_(job.guard_ ? std::move(job.guard_) : std::make_unique<OverwriteGuard>(job)),
-      keeping_(job.span.keepExisting && job.imageSink == nullptr) {
+      readArea_(job.pipeline().buffers().ReadArea(job.sampleType).data()),
+      inNumber_(std::int64_t{job.startNumber} + job.batch.span.skip),
+      outNumber_(job.batch.span.outStart + job.batch.span.skip),
+      guard_(job.guard_ ? std::move(job.guard_)
+                        : std::make_unique<OverwriteGuard>(job, job.batch.span, sink_)),
+      keeping_(job.batch.span.keepExisting) {
   // The transform's threads, made now rather than at the first image, also
   // share the reading of each input.
-  if (FastTransform* const fast = job.Schedule()) {
+  if (FastTransform* const fast = job.pipeline().Schedule(job.batch.workerThreads)) {
     readers_ = &fast->pool();
     readWorkers_ = fast->workers();
     // Not while following: a followed input is checked once read, before
     // any of its output is written.
-    copiesWindows_ = CopiesWindowsFromFiles(job) && job.span.followSeconds < 0;
+    copiesWindows_ = sink_.StreamsRows() && job.batch.kernels != TransformKernels::Reference &&
+                     CopiesWindowsFromFiles(job, job.pipeline().buffers()) &&
+                     job.batch.span.followSeconds < 0;
   }
-  if (job.span.followSeconds >= 0) {
-    follower_.emplace(job.inFolder, job.span.followSeconds, job.span.settleSeconds);
+  if (job.batch.span.followSeconds >= 0) {
+    follower_.emplace(job.inFolder, job.batch.span.followSeconds, job.batch.span.settleSeconds);
   }
 }
 
 void SequenceLoop::Run() {
   SinkFailure failure;
-  if (job_.imageSink != nullptr && !job_.imageSink->Begin(failure)) {
+  if (!sink_.Begin(failure)) {
     EndAtOutput(failure);
     return;
   }
-  while (job_.stopFlag->load() == 0) {
+  while (job_.stopFlag().load() == 0) {
     const FileDone file = NextFile();
     if (EndsBefore(file) || !Convert(file)) return;
   }
@@ -107,7 +102,7 @@ FileDone SequenceLoop::NextFile() {
 }
 
 bool SequenceLoop::EndsBefore(const FileDone& file) {
-  const std::int64_t limit = job_.span.limit;
+  const std::int64_t limit = job_.batch.span.limit;
   if (limit >= 0 && result_.filesWritten + result_.filesKept >= limit) {
     EndAt(BatchEnd::LimitReached, {}, {});
     return true;
@@ -116,11 +111,11 @@ bool SequenceLoop::EndsBefore(const FileDone& file) {
   // The next file of a followed scan may be long in coming: the image put
   // last is told of as soon as it is stored.
   SinkFailure failure;
-  if (unconfirmed_ && job_.imageSink->ReleaseSamples(failure)) {
+  if (unconfirmed_ && sink_.ReleaseSamples(failure)) {
     Tell(*unconfirmed_, result_.filesWritten - 1);
     unconfirmed_.reset();
   }
-  switch (follower_->WaitFor(file.inputName, readBytes_, *job_.stopFlag)) {
+  switch (follower_->WaitFor(file.inputName, readBytes_, job_.stopFlag())) {
     case InputFollower::Outcome::Stopped:
       EndAt(BatchEnd::Stopped, {}, {});
       return true;
@@ -156,7 +151,7 @@ bool SequenceLoop::Convert(const FileDone& file) {
     }
     return false;
   }
-  if (keeping_ && IsWholeOutput(file.outputName, outBytes_)) {
+  if (keeping_ && sink_.HoldsWhole(file.outputName, outBytes_)) {
     ++result_.filesKept;
     FileDone kept = file;
     kept.kept = true;
@@ -189,32 +184,33 @@ bool SequenceLoop::Convert(const FileDone& file) {
   }
   InputRead(input);
 
-  if (std::optional<SinkFailure> failure = job_.PutOutput(result_.filesWritten, file.outputName)) {
+  if (std::optional<SinkFailure> failure =
+          job_.PutOutput(sink_, result_.filesWritten, file.outputName)) {
     // The sink settles what it still holds; a failure of an earlier image
     // is the one to tell.
     SinkFailure earlier;
     earlier.image = failure->image;
-    if (job_.imageSink != nullptr && !job_.imageSink->Finish(earlier) &&
-        earlier.image < failure->image) {
+    if (!sink_.Finish(earlier) && earlier.image < failure->image) {
       failure = earlier;
     }
     EndAtOutput(*failure);
     return false;
   }
+  lastWrapped_ = job_.LastImageWrapped();
   Done(file);
   return true;
 }
 
-// The output is opened as the first rows arrive, before the input is read
+// A raw output is opened as the first rows arrive, before the input is read
 // whole. It is another file (an output that is its own input is read the
 // usual way), and if it cannot be created, the input is still read whole
 // before the batch ends at the output. Only a read failing midway, rare for
 // a file that opened at its full length, shows the order: the output is
 // then left short of a whole one.
 bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
-  PosixFile output;
-  StreamedOutput streamed(output, file.outputName, job_.outImage, outBytes_);
-  const int failed = CopyWindowFromFile(job_, input, *readers_, readWorkers_, streamed);
+  const std::span<std::int16_t> image = job_.pipeline().buffers().Output();
+  RowStream* const rows = sink_.StreamRows(result_.filesWritten, file.outputName, image);
+  const int failed = CopyWindowFromFile(job_, image.data(), input, *readers_, readWorkers_, *rows);
   if (failed == kCutShort) {
     // Shortened while it was read: it ends the batch as if it had been
     // short when opened.
@@ -227,9 +223,11 @@ bool SequenceLoop::CopyWindow(const FileDone& file, PosixFile& input) {
     return false;
   }
   InputRead(input);
-  job_.lastImageWrapped = 0;  // copied 16-bit samples never wrap
-  if (std::optional<SinkFailure> failure = streamed.Complete(true, result_.filesWritten)) {
-    EndAtOutput(*failure);
+  lastWrapped_ = 0;  // copied 16-bit samples never wrap
+  SinkFailure failure{file.outputName, 0, {}, result_.filesWritten};
+  if (!sink_.Put(result_.filesWritten, file.outputName, job_.outSizeX, job_.outSizeY, image,
+                 failure)) {
+    EndAtOutput(failure);
     return false;
   }
   Done(file);
@@ -243,7 +241,7 @@ void SequenceLoop::InputRead(PosixFile& input) {
 
 bool SequenceLoop::ReplacesLaterInput(const FileDone& file) {
   const std::optional<std::string> input = guard_->InputReplacedBy(
-      file.inputNumber - (std::int64_t{job_.startNumber} + job_.span.skip), file.outputName);
+      file.inputNumber - (std::int64_t{job_.startNumber} + job_.batch.span.skip), file.outputName);
   if (!input) return false;
   EndAt(BatchEnd::OutputNotWritten, file.outputName, "can not be wrote",
         "It is the input " + *input + ", which the batch has yet to read");
@@ -258,9 +256,9 @@ void SequenceLoop::EndShort(const std::string& input, long long bytes) {
 
 void SequenceLoop::Done(const FileDone& file) {
   const std::int64_t index = result_.filesWritten++;
-  result_.samplesWrapped += job_.lastImageWrapped;
-  countedWrapped_ = job_.lastImageWrapped;
-  if (job_.imageSink == nullptr) {
+  result_.samplesWrapped += lastWrapped_;
+  countedWrapped_ = lastWrapped_;
+  if (sink_.StoresInPut()) {
     Tell(file, index);
     return;
   }
@@ -268,7 +266,7 @@ void SequenceLoop::Done(const FileDone& file) {
   // next Put or the end shows it stored.
   if (unconfirmed_) Tell(*unconfirmed_, index - 1);
   unconfirmed_ = file;
-  unconfirmed_->container = job_.imageSink->OneFile();
+  unconfirmed_->container = sink_.OneFile();
   if (!unconfirmed_->container.empty()) unconfirmed_->containerIndex = index;
 }
 
@@ -307,7 +305,7 @@ void SequenceLoop::EndAtOutput(const SinkFailure& failure) {
 bool SequenceLoop::SinkSettled() {
   SinkFailure failure;
   failure.image = result_.filesWritten;
-  if (job_.imageSink == nullptr || job_.imageSink->Finish(failure)) {
+  if (sink_.Finish(failure)) {
     TellStored(result_.filesWritten);
     return true;
   }

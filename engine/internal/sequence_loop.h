@@ -66,6 +66,7 @@ class SequenceLoop {
   bool SinkSettled();
 
   ProjectionJob& job_;
+  ImageSink& sink_;
   BatchResult& result_;
   NamePattern inPattern_, outPattern_;
   std::size_t readBytes_;
@@ -82,6 +83,8 @@ class SequenceLoop {
   // What the image counted last added to samplesWrapped: a sink that tells
   // of a failure one image late takes that image off the counts again.
   std::int64_t countedWrapped_ = 0;
+  // The output samples of the image put last that wrapped.
+  std::int64_t lastWrapped_ = 0;
   // The image put in the sink last, which it may not have stored yet.
   std::optional<FileDone> unconfirmed_;
 };

@@ -35,14 +35,14 @@ namespace projconv {
 // Pieces go to the file only when it is a regular file, which can be written
 // at any offset; anything else (a FIFO, a device) gets the whole image from
 // the caller, after the transform.
-class StreamedOutput {
+class StreamedOutput final : public RowStream {
  public:
   // `file` is opened for writing at `name` by the first piece, or by Open.
   StreamedOutput(PosixFile& file, const std::string& name, const void* image, std::size_t bytes);
 
   // Has image bytes offset .. offset + length - 1, which must be final,
   // written before the last Put of the image returns. Any thread may call it.
-  void Put(std::size_t offset, std::size_t length);
+  void Put(std::size_t offset, std::size_t length) override;
 
   // After the transform: opens the file if no piece did; whether it opened.
   // The file's error() tells why not.

@@ -35,11 +35,12 @@
 #include <limits>
 #include <new>
 
+#include "engine/image_sink.h"
+#include "engine/internal/image_buffers.h"
 #include "engine/internal/int16_decoding.h"
 #include "engine/internal/sample_view.h"
 #include "engine/internal/sampling_bounds.h"
-#include "engine/internal/streamed_output.h"
-#include "engine/projection_job.h"
+#include "engine/refusal.h"
 #include "engine/sample_math.h"
 
 namespace projconv {
@@ -105,9 +106,9 @@ struct SourceRows {
 class ImageRun {
  public:
   // `wrapped` has one counter per row buffer, which the image adds to.
-  ImageRun(ProjectionJob& job, const RowKernels& kernels, WorkerPool& pool,
-           std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped, double* columnTerms,
-           StreamedOutput* output);
+  ImageRun(ConversionParameters& job, const ImageBuffers& buffers, const RowKernels& kernels,
+           WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped,
+           double* columnTerms, RowStream* output);
 
   void Decode();
   void CopyDirect();
@@ -152,13 +153,14 @@ class ImageRun {
                      std::int64_t last, std::int64_t& wrapped) const;
   void PutOutputRows(std::int64_t begin, std::int64_t end) const;
 
-  ProjectionJob& job_;
+  ConversionParameters& job_;
   const RowKernels& kernels_;
   WorkerPool& pool_;
   std::vector<OwnedBuffer<float>>& rowBuffers_;
   WrappedCount* const wrapped_;  // one per row buffer
   double* const columnTerms_;    // 2 * outSizeX doubles
-  StreamedOutput* const output_;
+  RowStream* const output_;
+  std::int16_t* const outImage_;
   bool vertical_ = false;
   bool horizontal_ = false;
   std::int64_t readTo_ = 0;
@@ -173,9 +175,9 @@ class ImageRun {
   unsigned char* work_;   // the first sample of the work image
 };
 
-ImageRun::ImageRun(ProjectionJob& job, const RowKernels& kernels, WorkerPool& pool,
-                   std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped,
-                   double* columnTerms, StreamedOutput* output)
+ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKernels& kernels,
+                   WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers,
+                   WrappedCount* wrapped, double* columnTerms, RowStream* output)
     : job_(job),
       kernels_(kernels),
       pool_(pool),
@@ -183,17 +185,18 @@ ImageRun::ImageRun(ProjectionJob& job, const RowKernels& kernels, WorkerPool& po
       wrapped_(wrapped),
       columnTerms_(columnTerms),
       output_(output),
+      outImage_(b.outImage),
       width_(job.inSizeX),
       height_(job.inSizeY),
       samples_(std::int64_t{job.inSizeX} * job.inSizeY),
-      inputView_(job.intBuffer.data(), std::int64_t(job.intBuffer.bytes()),
-                 (job.intReadArea - job.intBuffer.data()) * 2 + std::int64_t{job.headerLen}),
-      workView_(job.floatBuffer.data(), std::int64_t(job.floatBuffer.bytes()),
-                (job.floatReadArea - job.floatBuffer.data()) * 4 + std::int64_t{job.headerLen}),
-      workExtent_{(job.floatReadArea - job.floatBuffer.data()) * 4 + std::int64_t{job.headerLen},
-                  std::int64_t(job.floatBuffer.bytes())},
-      input_(BytesOf(job.intReadArea) + job.headerLen),
-      work_(BytesOf(job.floatReadArea) + job.headerLen) {}
+      inputView_(b.intBuffer.data(), std::int64_t(b.intBuffer.bytes()),
+                 (b.intReadArea - b.intBuffer.data()) * 2 + std::int64_t{job.headerLen}),
+      workView_(b.floatBuffer.data(), std::int64_t(b.floatBuffer.bytes()),
+                (b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen}),
+      workExtent_{(b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen},
+                  std::int64_t(b.floatBuffer.bytes())},
+      input_(BytesOf(b.intReadArea) + job.headerLen),
+      work_(BytesOf(b.floatReadArea) + job.headerLen) {}
 
 template <class Body>
 void ImageRun::ForEachRowChunk(std::int64_t rows, std::int64_t rowSamples, std::int64_t mostRows,
@@ -222,7 +225,7 @@ void ImageRun::Decode() {
 
 void ImageRun::CopyDirect() {
   const std::int64_t outX = job_.outSizeX;
-  unsigned char* const out = BytesOf(job_.outImage);
+  unsigned char* const out = BytesOf(outImage_);
   ForEachRowChunk(job_.outSizeY, outX, [&](std::int64_t begin, std::int64_t end, int worker) {
     std::int64_t wrapped = 0;  // 16-bit samples are copied and never wrap
     for (std::int64_t i = begin; i < end; ++i) {
@@ -421,7 +424,7 @@ void ImageRun::Sample() {
 // samples, which then are still in the nearest cache.
 std::int64_t ImageRun::SampleChunk(std::int64_t begin, std::int64_t end) const {
   const std::int64_t outX = job_.outSizeX;
-  unsigned char* const out = BytesOf(job_.outImage);
+  unsigned char* const out = BytesOf(outImage_);
   SamplingRow rows[kRowsPerSamplingChunk];
   bool inside[kRowsPerSamplingChunk];
   std::int64_t wrapped = 0;
@@ -474,16 +477,18 @@ bool FastTransform::ObtainScratch(std::int64_t rowFloats, std::int64_t columns) 
   return columnTerms_.size() >= terms || columnTerms_.Obtain(terms);
 }
 
-bool FastTransform::Reserve(const ProjectionJob& job) {
+bool FastTransform::Reserve(const ConversionParameters& job) {
   return ObtainScratch(std::int64_t{job.inSizeX} + 1, job.outSizeX);
 }
 
-bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output) {
+bool FastTransform::Run(ConversionParameters& job, const ImageBuffers& buffers,
+                        const RowKernels& kernels, RowStream* output, std::int64_t& wrapped) {
   if (!Reserve(job)) return false;
   for (WrappedCount& count : wrapped_) count.samples = 0;
-  ImageRun run(job, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(), output);
+  ImageRun run(job, buffers, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(),
+               output);
   run.Decode();
-  if (job.TakesDirectPath()) {
+  if (TakesDirectPath(job)) {
     run.CopyDirect();
   } else {
     // The geometry exactly as the reference derives it.
@@ -500,8 +505,8 @@ bool FastTransform::Run(ProjectionJob& job, const RowKernels& kernels, StreamedO
     run.Smooth(vertical, horizontal, readTo);
     if (sampled) run.Sample();
   }
-  job.lastImageWrapped = 0;
-  for (const WrappedCount& count : wrapped_) job.lastImageWrapped += count.samples;
+  wrapped = 0;
+  for (const WrappedCount& count : wrapped_) wrapped += count.samples;
   return true;
 }
 

@@ -10,8 +10,9 @@
 
 namespace projconv {
 
-class ProjectionJob;
-class StreamedOutput;
+struct ConversionParameters;
+struct ImageBuffers;
+class RowStream;
 
 // The wrapped output samples one worker of an image has made, on a cache line
 // of its own: each worker adds to its own once per chunk of rows, so that no
@@ -36,16 +37,18 @@ class FastTransform {
   // The threads, for other work of the batch between images.
   WorkerPool& pool() { return pool_; }
 
-  // Converts the image in the job's read area into outImage, handing each
-  // finished stretch of output rows to `output` if it is not null. The job's
-  // buffers must fit its parameters and its sample type must be 0 or 1.
-  // Sets job.lastImageWrapped. False, with nothing changed, when the row
-  // buffers cannot be obtained.
-  bool Run(ProjectionJob& job, const RowKernels& kernels, StreamedOutput* output);
+  // Converts the image in the read area of `buffers` into their outImage,
+  // handing each finished stretch of output rows to `output` if it is not
+  // null, and counts in `wrapped` the output samples that wrapped. The
+  // buffers must fit `job` and its sample type must be 0 or 1; the decoding
+  // writes its byteOrder and signedness. False, with nothing changed, when
+  // the row buffers cannot be obtained.
+  bool Run(ConversionParameters& job, const ImageBuffers& buffers, const RowKernels& kernels,
+           RowStream* output, std::int64_t& wrapped);
 
   // Obtains the row buffers an image of `job` needs, ahead of its first
   // image; false when they cannot be had.
-  bool Reserve(const ProjectionJob& job);
+  bool Reserve(const ConversionParameters& job);
 
  private:
   bool ObtainScratch(std::int64_t rowFloats, std::int64_t columns);

@@ -6,11 +6,12 @@
 #include <atomic>
 #include <cstddef>
 
+#include "engine/image_sink.h"
+#include "engine/internal/image_buffers.h"
 #include "engine/internal/int16_decoding.h"
-#include "engine/internal/streamed_output.h"
 #include "engine/internal/worker_pool.h"
 #include "engine/posix_file.h"
-#include "engine/projection_job.h"
+#include "engine/refusal.h"
 
 namespace projconv {
 
@@ -63,18 +64,17 @@ struct WindowRows {
 
 }  // namespace
 
-bool CopiesWindowsFromFiles(const ProjectionJob& job) {
-  return job.sampleType == SampleType::Integer16 && job.TakesDirectPath() &&
-         job.imageSink == nullptr && job.kernels != TransformKernels::Reference &&
-         job.cropLeft >= 0 && job.cropTop >= 0 && job.cropRight <= job.inSizeX &&
-         job.cropBottom <= job.inSizeY && job.BuffersFit();
+bool CopiesWindowsFromFiles(const ConversionParameters& job, const ImageBuffers& buffers) {
+  return job.sampleType == SampleType::Integer16 && TakesDirectPath(job) && job.cropLeft >= 0 &&
+         job.cropTop >= 0 && job.cropRight <= job.inSizeX && job.cropBottom <= job.inSizeY &&
+         buffers.Fit(job);
 }
 
-int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& pool, int workers,
-                       StreamedOutput& output) {
+int CopyWindowFromFile(const ConversionParameters& job, std::int16_t* out, const PosixFile& input,
+                       WorkerPool& pool, int workers, RowStream& output) {
   const std::int64_t width = job.inSizeX, outX = job.outSizeX, outY = job.outSizeY;
   const WindowRows window{
-      input, reinterpret_cast<unsigned char*>(job.outImage), std::size_t(2 * outX),
+      input, reinterpret_cast<unsigned char*>(out), std::size_t(2 * outX),
       std::uint64_t(job.headerLen) + 2 * std::uint64_t(job.cropTop * width + job.cropLeft),
       2 * std::size_t(width)};
   const bool swap = job.byteOrder == ByteOrder::BigEndian;

@@ -16,28 +16,30 @@
 
 #include <cstdint>
 
+#include "engine/conversion_parameters.h"
+
 namespace projconv {
 
 class PosixFile;
-class ProjectionJob;
-class StreamedOutput;
+class RowStream;
 class WorkerPool;
+struct ImageBuffers;
 
-// Whether the images of a batch of `job` may be read this way: 16-bit
-// samples copied to headerless files, the window wholly inside the image,
-// and the engine's own transform (no stand-in for tests).
-bool CopiesWindowsFromFiles(const ProjectionJob& job);
+// Whether the images of a batch of `job` may be read this way, given a sink
+// that takes rows and the fast schedule: 16-bit samples copied, the window
+// wholly inside the image, and `buffers` the batch's for `job`.
+bool CopiesWindowsFromFiles(const ConversionParameters& job, const ImageBuffers& buffers);
 
 // CopyWindowFromFile's result for a file that ended before the window did:
 // it has been shortened since it was opened at its full length.
 inline constexpr int kCutShort = -1;
 
 // Reads the window of `input`, a regular file at least as long as a whole
-// input, into job.outImage on up to `workers` of `pool`, putting each
-// stretch of rows to `output` once it is decoded. 0 when every byte came,
-// else the errno of the first failed read or kCutShort (the file has been
-// shortened since it was opened).
-int CopyWindowFromFile(ProjectionJob& job, const PosixFile& input, WorkerPool& pool, int workers,
-                       StreamedOutput& output);
+// input, into `out` (outSizeX * outSizeY samples) on up to `workers` of
+// `pool`, putting each stretch of rows to `output` once it is decoded. 0
+// when every byte came, else the errno of the first failed read or
+// kCutShort (the file has been shortened since it was opened).
+int CopyWindowFromFile(const ConversionParameters& job, std::int16_t* out, const PosixFile& input,
+                       WorkerPool& pool, int workers, RowStream& output);
 
 }  // namespace projconv

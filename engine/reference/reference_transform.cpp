@@ -5,7 +5,8 @@
 // from exactly loaded float or integer operands, every value kept in an image
 // is rounded to float, and every float-to-integer step truncates toward zero
 // and wraps. The fast schedule (transform_fast.cpp) must match it bit for bit,
-// in the output and in every buffer; tests hold the two side by side.
+// in the output and in its count of wrapped samples; tests hold the two side
+// by side.
 
 #include <bit>
 #include <cmath>
@@ -13,8 +14,9 @@
 
 #include "engine/reference/reference_transform.h"
 
+#include "engine/internal/image_buffers.h"
 #include "engine/internal/sample_view.h"
-#include "engine/projection_job.h"
+#include "engine/refusal.h"
 #include "engine/sample_math.h"
 
 namespace projconv {
@@ -48,20 +50,26 @@ struct Images {
   SampleView<float> horizontal;
 };
 
-Images ViewsOf(const ProjectionJob& job, std::int64_t n) {
-  const std::int64_t intBytes = std::int64_t(job.intBuffer.bytes());
-  const std::int64_t floatBytes = std::int64_t(job.floatBuffer.bytes());
+Images ViewsOf(const ConversionParameters& job, const ImageBuffers& b, std::int64_t n) {
+  const std::int64_t intBytes = std::int64_t(b.intBuffer.bytes());
+  const std::int64_t floatBytes = std::int64_t(b.floatBuffer.bytes());
   const std::int64_t inputOrigin =
-      (job.intReadArea - job.intBuffer.data()) * 2 + std::int64_t{job.headerLen};
+      (b.intReadArea - b.intBuffer.data()) * 2 + std::int64_t{job.headerLen};
   const std::int64_t workOrigin =
-      (job.floatReadArea - job.floatBuffer.data()) * 4 + std::int64_t{job.headerLen};
-  return Images{{job.intBuffer.data(), intBytes, inputOrigin},
-                {job.floatBuffer.data(), floatBytes, workOrigin},
-                {job.floatBuffer.data(), floatBytes, workOrigin + 4 * n},
-                {job.floatBuffer.data(), floatBytes, workOrigin + 8 * n}};
+      (b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen};
+  return Images{{b.intBuffer.data(), intBytes, inputOrigin},
+                {b.floatBuffer.data(), floatBytes, workOrigin},
+                {b.floatBuffer.data(), floatBytes, workOrigin + 4 * n},
+                {b.floatBuffer.data(), floatBytes, workOrigin + 8 * n}};
 }
 
-void Decode(ProjectionJob& job, const Images& im, std::int64_t n) {
+// The output image and its count of wrapped samples.
+struct Output {
+  std::int16_t* image;
+  std::int64_t wrapped = 0;
+};
+
+void Decode(ConversionParameters& job, const Images& im, std::int64_t n) {
   if (job.sampleType == SampleType::Float32) {
     job.byteOrder = ByteOrder::LittleEndian;
     job.signedness = Signedness::Signed;
@@ -76,23 +84,23 @@ void Decode(ProjectionJob& job, const Images& im, std::int64_t n) {
   }
 }
 
-void CopyDirect(ProjectionJob& job, const Images& im) {
+void CopyDirect(const ConversionParameters& job, const Images& im, Output& o) {
   const std::int64_t x = job.inSizeX;
   const double scale = job.scale;
   for (std::int64_t i = 0; i < job.outSizeY; ++i) {
     for (std::int64_t j = 0; j < job.outSizeX; ++j) {
       const std::int64_t k = (job.cropTop + i) * x + job.cropLeft + j;
-      std::int16_t& out = job.outImage[i * job.outSizeX + j];
+      std::int16_t& out = o.image[i * job.outSizeX + j];
       if (job.sampleType == SampleType::Integer16) {
         out = im.input.Get(k);
       } else if (job.sampleType == SampleType::Float32) {
-        out = OutputSample(double(im.work.Get(k)) * scale, job.lastImageWrapped);
+        out = OutputSample(double(im.work.Get(k)) * scale, o.wrapped);
       }
     }
   }
 }
 
-void FillWork(const ProjectionJob& job, const Images& im, std::int64_t n) {
+void FillWork(const ConversionParameters& job, const Images& im, std::int64_t n) {
   const double scale = job.scale;
   for (std::int64_t k = 0; k < n; ++k) {
     if (job.sampleType == SampleType::Integer16) {
@@ -140,7 +148,7 @@ double Interpolate(const SampleView<float>& work, std::int64_t x, double xs, dou
   return (top * Wrap32(256 - std::int64_t{fy}) + bottom * fy) * kInv65536;
 }
 
-void Resample(ProjectionJob& job, const Images& im) {
+void Resample(const ConversionParameters& job, const Images& im, Output& o) {
   const double theta = double(job.angle) * kDegreesToRadians;
   const double c = std::cos(theta), s = std::sin(theta);
   const double sx = double(std::int64_t{job.cropRight} - job.cropLeft) / double(job.outSizeX);
@@ -159,26 +167,26 @@ void Resample(ProjectionJob& job, const Images& im) {
       const double dx = (double(j) * sx + job.cropLeft) - job.rotCentreX;
       const double xs = (c * dx - a) + job.rotCentreX;
       const double ys = (s * dx + b) + job.rotCentreY;
-      job.outImage[i * job.outSizeX + j] =
-          OutputSample(Interpolate(im.work, x, xs, ys), job.lastImageWrapped);
+      o.image[i * job.outSizeX + j] = OutputSample(Interpolate(im.work, x, xs, ys), o.wrapped);
     }
   }
 }
 
 }  // namespace
 
-void TransformReference(ProjectionJob& job) {
+std::int64_t TransformReference(ConversionParameters& job, const ImageBuffers& buffers) {
   const std::int64_t n = std::int64_t{job.inSizeX} * job.inSizeY;
-  job.lastImageWrapped = 0;
-  if (!job.BuffersFit()) return;
-  const Images images = ViewsOf(job, n);
+  if (!buffers.Fit(job)) return 0;
+  const Images images = ViewsOf(job, buffers, n);
+  Output output{buffers.outImage};
   Decode(job, images, n);
-  if (job.TakesDirectPath()) {
-    CopyDirect(job, images);
-    return;
+  if (TakesDirectPath(job)) {
+    CopyDirect(job, images, output);
+  } else {
+    FillWork(job, images, n);
+    Resample(job, images, output);
   }
-  FillWork(job, images, n);
-  Resample(job, images);
+  return output.wrapped;
 }
 
 }  // namespace projconv

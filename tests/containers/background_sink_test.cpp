@@ -79,11 +79,11 @@ TEST(BackgroundSinkTest, EveryEndCountsOnlyTheImagesStored) {
     test_support::FillRawBatch(job, folder.path(), folder.path(), 2, 2);
     job.inFormat = "raw.%d";
     job.outFormat = "out.%d";
-    Reporter reporter(c.stopAfter, job.stopFlag);
+    Reporter reporter(c.stopAfter, &job.stopFlag());
     job.dialog = &reporter;
     std::vector<std::int16_t> firsts;
     BackgroundSink sink(std::make_unique<SlowSink>(firsts, c.failAt));
-    job.imageSink = &sink;
+    job.batch.sink = &sink;
 
     const BatchResult result = job.RunBatchWithResult();
     EXPECT_EQ(result.end, c.end);

@@ -133,7 +133,7 @@ void ExpectRefusedWithError(ProjectionJob& job, RecordingReporter& reporter) {
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].caption, "Error");
   EXPECT_FALSE(reporter.messages[0].text.empty());
-  EXPECT_FALSE(job.intBuffer.present());
+  EXPECT_FALSE(job.pipeline().buffers().intBuffer.present());
 }
 
 TEST_F(CheckTest, UnknownSampleTypeIsRefused) {
@@ -325,8 +325,9 @@ TEST_F(CheckTest, RefusedBatchLeavesPreviousBuffersUntouched) {
     Shape(100, 100, 100, 100);
     job.outFormat = "prj%03d.raw";
     ConvertOne(LittleEndian16(ScrambledImage(100 * 100, std::uint32_t(k))));
-    const Bytes intBytes = BufferBytes(job.intBuffer), floatBytes = BufferBytes(job.floatBuffer),
-                outBytes = BufferBytes(job.outBuffer);
+    const Bytes intBytes = BufferBytes(job.pipeline().buffers().intBuffer),
+                floatBytes = BufferBytes(job.pipeline().buffers().floatBuffer),
+                outBytes = BufferBytes(job.pipeline().buffers().outBuffer);
     const auto* intArea = job.intReadArea;
     const auto* floatArea = job.floatReadArea;
     const auto* outImage = job.outImage;
@@ -338,24 +339,24 @@ TEST_F(CheckTest, RefusedBatchLeavesPreviousBuffersUntouched) {
     EXPECT_EQ(job.intReadArea, intArea);
     EXPECT_EQ(job.floatReadArea, floatArea);
     EXPECT_EQ(job.outImage, outImage);
-    EXPECT_TRUE(BufferBytes(job.intBuffer) == intBytes);
-    EXPECT_TRUE(BufferBytes(job.floatBuffer) == floatBytes);
-    EXPECT_TRUE(BufferBytes(job.outBuffer) == outBytes);
+    EXPECT_TRUE(BufferBytes(job.pipeline().buffers().intBuffer) == intBytes);
+    EXPECT_TRUE(BufferBytes(job.pipeline().buffers().floatBuffer) == floatBytes);
+    EXPECT_TRUE(BufferBytes(job.pipeline().buffers().outBuffer) == outBytes);
   }
 }
 
 TEST_F(CheckTest, TransformOutsideItsBatchLeavesEverythingAlone) {
   Shape(4, 4, 4, 4);
   job.TransformImage();  // no buffers yet
-  EXPECT_FALSE(job.outBuffer.present());
+  EXPECT_FALSE(job.pipeline().buffers().outBuffer.present());
 
   const std::vector<std::int16_t> image = ScrambledImage(16, 3);
   ConvertOne(LittleEndian16(image));
-  const Bytes outBytes = BufferBytes(job.outBuffer);
+  const Bytes outBytes = BufferBytes(job.pipeline().buffers().outBuffer);
   job.inSizeX = 400;  // the buffers no longer fit these parameters
   job.outSizeX = 40;
   job.TransformImage();
-  EXPECT_TRUE(BufferBytes(job.outBuffer) == outBytes);
+  EXPECT_TRUE(BufferBytes(job.pipeline().buffers().outBuffer) == outBytes);
 }
 
 TEST_F(CheckTest, BatchWithoutReporterRunsSilently) {

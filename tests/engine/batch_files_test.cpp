@@ -187,8 +187,8 @@ TEST_F(BatchTest, StopRequestedBeforeStartOpensNothing) {
   EXPECT_TRUE(reporter.messages.empty());
   EXPECT_TRUE(reporter.progress.empty());
   EXPECT_TRUE(folder.List("out").empty());
-  ASSERT_TRUE(job.intBuffer.present());  // prepared all the same
-  EXPECT_EQ(job.intReadArea, job.intBuffer.data() + 24);
+  ASSERT_TRUE(job.pipeline().buffers().intBuffer.present());  // prepared all the same
+  EXPECT_EQ(job.intReadArea, job.pipeline().buffers().intBuffer.data() + 24);
 }
 
 TEST_F(BatchTest, DirectoryInPlaceOfInputIsAReadError) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/batch_reporter.h"
+#include "engine/internal/image_pipeline.h"
 #include "engine/projection_job.h"
 #include "tests/support/child_process.h"
 #include "tests/support/parameter_printing.h"

@@ -38,9 +38,9 @@ class FastBatchTest : public EngineTest {
   // the output files (names 0 .. count - 1; empty when missing).
   Outcome Run(Transform transform, const std::vector<Bytes>& inputs, int count) {
     for (std::size_t k = 0; k < inputs.size(); ++k) WriteInput(std::int32_t(k), inputs[k]);
-    job.kernels =
+    job.batch.kernels =
         transform == Transform::Reference ? TransformKernels::Reference : TransformKernels::Fastest;
-    job.workerThreads = 2;
+    job.batch.workerThreads = 2;
     job.RunBatchWithResult();
     Outcome outcome;
     for (int k = 0; k < count; ++k)
@@ -101,7 +101,7 @@ TEST_F(FastBatchTest, CopiedWindowOfItsOwnInputIsReadBeforeTheOutputCutsIt) {
   Crop(2, 100, 6, 500);
   job.outFolder = job.inFolder;
   job.outFormat = job.inFormat;
-  job.workerThreads = 1;
+  job.batch.workerThreads = 1;
   const std::vector<std::int16_t> image = ScrambledImage(8 * 600, 4);
   WriteInput(0, LittleEndian16(image));
   EXPECT_EQ(job.RunBatchWithResult().filesWritten, 1);
@@ -138,9 +138,9 @@ TEST_F(FastBatchTest, WrappedSamplesSummedOverTheImagesWritten) {
     WriteInput(std::int32_t(k), FloatBytes(images[k]));
   folder.MakeFolder("out/prj002.raw");
   for (const Transform transform : {Transform::Reference, Transform::Fastest}) {
-    job.kernels =
+    job.batch.kernels =
         transform == Transform::Reference ? TransformKernels::Reference : TransformKernels::Fastest;
-    job.workerThreads = 2;
+    job.batch.workerThreads = 2;
     const BatchResult result = job.RunBatchWithResult();
     EXPECT_EQ(result.filesWritten, 2);
     EXPECT_EQ(result.samplesWrapped, 3);

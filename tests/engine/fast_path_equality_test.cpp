@@ -180,14 +180,11 @@ void PrepareLikeBatch(ProjectionJob& job, const Case& c) {
   job.rotCentreY = c.centreY;
   job.angle = c.angle;
   job.scale = c.scale;
-  const std::size_t n = std::size_t(c.inX) * std::size_t(c.inY);
-  const std::size_t elements = std::size_t(c.headerLen) + 5 * n;
-  ASSERT_TRUE(job.intBuffer.Obtain(elements));
-  ASSERT_TRUE(job.floatBuffer.Obtain(elements));
-  ASSERT_TRUE(job.outBuffer.Obtain(std::size_t(c.outX) * std::size_t(c.outY)));
-  job.intReadArea = job.intBuffer.data() + 2 * n;
-  job.floatReadArea = job.floatBuffer.data() + 2 * n;
-  job.outImage = job.outBuffer.data();
+  ImageBuffers& buffers = job.pipeline().buffers();
+  ASSERT_TRUE(buffers.Obtain(job));
+  job.intReadArea = buffers.intReadArea;
+  job.floatReadArea = buffers.floatReadArea;
+  job.outImage = buffers.outImage;
 }
 
 // What one read() of the file leaves: its bytes over the start of the read
@@ -234,9 +231,9 @@ std::vector<Variant> VariantsOf(TransformKernels kernels) {
 std::string Compare(const Case& c, const Variant& variant) {
   ProjectionJob reference;
   ProjectionJob fast;
-  reference.kernels = TransformKernels::Reference;
-  fast.kernels = variant.kernels;
-  fast.workerThreads = variant.threads;
+  reference.batch.kernels = TransformKernels::Reference;
+  fast.batch.kernels = variant.kernels;
+  fast.batch.workerThreads = variant.threads;
   PrepareLikeBatch(reference, c);
   PrepareLikeBatch(fast, c);
   for (int image = 0; image < int(c.fileBytes.size()); ++image) {
@@ -246,13 +243,14 @@ std::string Compare(const Case& c, const Variant& variant) {
     reference.TransformImage();
     fast.TransformImage();
     const std::string where = std::string(variant.name) + ", image " + std::to_string(image) + ": ";
-    const std::string d = Difference(BufferBytes(fast.outBuffer), BufferBytes(reference.outBuffer));
+    const std::string d = Difference(BufferBytes(fast.pipeline().buffers().outBuffer),
+                                     BufferBytes(reference.pipeline().buffers().outBuffer));
     if (!d.empty()) return where + "output " + d;
     if (fast.byteOrder != reference.byteOrder || fast.signedness != reference.signedness)
       return where + "byteOrder or signedness differ";
-    if (fast.lastImageWrapped != reference.lastImageWrapped)
-      return where + std::to_string(fast.lastImageWrapped) + " samples wrapped instead of " +
-             std::to_string(reference.lastImageWrapped);
+    if (fast.LastImageWrapped() != reference.LastImageWrapped())
+      return where + std::to_string(fast.LastImageWrapped()) + " samples wrapped instead of " +
+             std::to_string(reference.LastImageWrapped());
   }
   return "";
 }
@@ -372,7 +370,7 @@ std::int64_t WrappedIn(ProjectionJob& job, const Case& c, const Bytes& file) {
   PrepareLikeBatch(job, c);
   ReadInto(job, file);
   job.TransformImage();
-  return job.lastImageWrapped;
+  return job.LastImageWrapped();
 }
 
 // Float samples about the wrap bounds, in every lane and tail, direct and
@@ -429,7 +427,7 @@ TEST_P(FastPath, WrappedSamplesCountedAsReference) {
       c.angle = shape.angle;
       const std::string what = std::string(image.name) + ", " + Describe(c);
       ProjectionJob reference;
-      reference.kernels = TransformKernels::Reference;
+      reference.batch.kernels = TransformKernels::Reference;
       const std::int64_t expected = WrappedIn(reference, c, file);
       if (shape.angle == 0.0f) {
         EXPECT_EQ(expected, wrapsInImage) << what;
@@ -438,10 +436,12 @@ TEST_P(FastPath, WrappedSamplesCountedAsReference) {
       }
       for (const Variant& variant : VariantsOf(GetParam())) {
         ProjectionJob fast;
-        fast.kernels = variant.kernels;
-        fast.workerThreads = variant.threads;
+        fast.batch.kernels = variant.kernels;
+        fast.batch.workerThreads = variant.threads;
         EXPECT_EQ(WrappedIn(fast, c, file), expected) << what << ", " << variant.name;
-        EXPECT_EQ(BufferBytes(fast.outBuffer), BufferBytes(reference.outBuffer)) << what;
+        EXPECT_EQ(BufferBytes(fast.pipeline().buffers().outBuffer),
+                  BufferBytes(reference.pipeline().buffers().outBuffer))
+            << what;
       }
     }
   }

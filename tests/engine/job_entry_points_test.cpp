@@ -105,7 +105,7 @@ TEST(JobStop, OnlyJobsPointedAtTheDesktopFlagWatchIt) {
   ProjectionJob own, shared;
   own.SetParameters(Rotated(folder));
   shared.SetParameters(Rotated(folder));
-  shared.stopFlag = &cancelRequested;
+  shared.batch.stopFlag = &cancelRequested;
   EXPECT_EQ(own.RunBatchWithResult().filesWritten, 2);
   EXPECT_EQ(shared.RunBatchWithResult().end, BatchEnd::Stopped);
   cancelRequested = 0;

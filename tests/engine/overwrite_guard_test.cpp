@@ -96,9 +96,9 @@ TEST_F(OverwriteTest, OutputsNamedLikeLaterInputsAreRefusedBeforeAnythingIsRead)
     job.outFolder = folder.PathOf(c.outFolder);
     job.outFormat = "raw.%04i";
     job.startNumber = c.start;
-    job.span.outStart = c.outStart;
-    job.span.limit = c.limit;
-    job.span.followSeconds = c.follow;
+    job.batch.span.outStart = c.outStart;
+    job.batch.span.limit = c.limit;
+    job.batch.span.followSeconds = c.follow;
     const BatchResult result = job.RunBatchWithResult();
     if (c.refusedFor.empty()) {
       EXPECT_NE(result.end, BatchEnd::Refused);

@@ -99,9 +99,9 @@ class CaseRun {
   Outcome Run(TransformKernels kernels, int threads) const {
     ProjectionJob job;
     Fill(job);
-    job.kernels = kernels;
-    job.workerThreads = threads;
-    RecordingReporter reporter(c_.stopAfter, *job.stopFlag);
+    job.batch.kernels = kernels;
+    job.batch.workerThreads = threads;
+    RecordingReporter reporter(c_.stopAfter, job.stopFlag());
     job.dialog = &reporter;
     if (c_.stopAfter == 0) job.RequestStop();
     Outcome outcome;

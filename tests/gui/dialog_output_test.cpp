@@ -62,7 +62,7 @@ TEST_F(DialogOutputTest, TiffStackHoldsAPagePerImageAndTheSidecarFollows) {
   end->accept();
   ASSERT_TRUE(WaitForWorkerEnd(dialog));
   EXPECT_EQ(OpenBox(dialog), nullptr);
-  EXPECT_EQ(job.imageSink, nullptr);
+  EXPECT_EQ(job.batch.sink, nullptr);
 
   EXPECT_EQ(TiffPages(folder.Out() + "/stack.tif"), 3);
   EXPECT_EQ(FileNames(folder.Out()), (std::vector<std::string>{"run.json", "stack.tif"}));
