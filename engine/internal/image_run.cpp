@@ -1,0 +1,45 @@
+#include "engine/internal/image_run.h"
+
+#include "engine/internal/image_buffers.h"
+#include "engine/internal/int16_decoding.h"
+
+namespace projconv {
+
+ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKernels& kernels,
+                   WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers,
+                   WrappedCount* wrapped, double* columnTerms, RowStream* output)
+    : job_(job),
+      kernels_(kernels),
+      pool_(pool),
+      rowBuffers_(rowBuffers),
+      wrapped_(wrapped),
+      columnTerms_(columnTerms),
+      output_(output),
+      outImage_(b.outImage),
+      width_(job.inSizeX),
+      height_(job.inSizeY),
+      samples_(std::int64_t{job.inSizeX} * job.inSizeY),
+      inputView_(b.intBuffer.data(), std::int64_t(b.intBuffer.bytes()),
+                 (b.intReadArea - b.intBuffer.data()) * 2 + std::int64_t{job.headerLen}),
+      workView_(b.floatBuffer.data(), std::int64_t(b.floatBuffer.bytes()),
+                (b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen}),
+      workExtent_{(b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen},
+                  std::int64_t(b.floatBuffer.bytes())},
+      input_(BytesOf(b.intReadArea) + job.headerLen),
+      work_(BytesOf(b.floatReadArea) + job.headerLen) {}
+
+void ImageRun::Decode() {
+  if (job_.sampleType == SampleType::Float32) {
+    job_.byteOrder = ByteOrder::LittleEndian;
+    job_.signedness = Signedness::Signed;
+    return;
+  }
+  const bool swap = job_.byteOrder == ByteOrder::BigEndian;
+  const bool halve = job_.signedness == Signedness::Unsigned;
+  if (!swap && !halve) return;  // the samples already read as they are
+  ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
+    DecodeInt16Samples(input_ + 2 * begin * width_, (end - begin) * width_, swap, halve);
+  });
+}
+
+}  // namespace projconv
