@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/exit_status_table.h"
+#include "containers/output_formats.h"
 #include "engine/parameter_table.h"
 #include "form/number_text.h"
 #include "settings/name_text.h"
@@ -261,6 +262,11 @@ std::optional<UsageError> ReadSource(const QCommandLineParser& parser, BatchOpti
   return std::nullopt;
 }
 
+// "raw or tiff": the --out-type names of the formats `pick` holds for.
+QString NamesWhere(bool (*pick)(const OutputFormat&)) {
+  return QString::fromStdString(ListedNames(", ", " or ", pick));
+}
+
 }  // namespace
 
 void BatchOptions::ApplyOverrides(ConversionParameters& settings) const {
@@ -287,15 +293,17 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments,
   if (auto problem = ReadSequenceOptions(parser, environment, options.sequence)) {
     return UsageError{*problem};
   }
-  if (options.sequence.span.keepExisting && options.output.type != OutputType::Raw) {
+  if (options.sequence.span.keepExisting && !WritesRawFiles(options.output.type)) {
     // Only a headerless file's size tells that it is whole.
-    return UsageError{QStringLiteral("--skip-existing: only raw output files can be kept")};
+    return UsageError{QStringLiteral("--skip-existing: only %1 output files can be kept")
+                          .arg(NamesWhere([](const OutputFormat& f) { return f.rawFiles; }))};
   }
   if (options.sequence.shard && IsSingleFile(options.output.type)) {
     // Each task would make the one file anew over the others' images.
-    return UsageError{QStringLiteral(
-        "--shard: the shards of a sequence cannot share one --out-file; use --out-type raw or "
-        "tiff, or a run without --shard for each file")};
+    return UsageError{QStringLiteral("--shard: the shards of a sequence cannot share one "
+                                     "--out-file; use --out-type %1, or a run without --shard "
+                                     "for each file")
+                          .arg(NamesWhere([](const OutputFormat& f) { return !f.singleFile; }))};
   }
   return options;
 }

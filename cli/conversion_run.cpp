@@ -13,6 +13,7 @@
 #include "cli/interrupt.h"
 #include "cli/sidecar_folder.h"
 #include "cli/terminal_text.h"
+#include "containers/output_formats.h"
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
 #include "engine/projection_job.h"

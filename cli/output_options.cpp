@@ -1,21 +1,47 @@
 #include "cli/output_options.h"
 
+#include <string>
+#include <vector>
+
+#include "containers/output_formats.h"
 #include "settings/name_text.h"
 
 namespace projconv {
 
+namespace {
+
+QString Names(std::string_view separator, std::string_view last,
+              bool (*pick)(const OutputFormat&) = nullptr) {
+  return QString::fromStdString(ListedNames(separator, last, pick));
+}
+
+// "raw (headerless files, the default), tiff (...), tiff-stack or hdf5 (...)":
+// a format with no words of its own shares the next one's.
+QString FormatsTold() {
+  std::vector<std::string> told;
+  std::string waiting;
+  for (const OutputFormat& format : OutputFormats()) {
+    waiting += (waiting.empty() ? "" : " or ") + std::string(format.name);
+    if (format.help.empty()) continue;
+    told.push_back(waiting + " (" + std::string(format.help) + ")");
+    waiting.clear();
+  }
+  if (!waiting.empty()) told.push_back(waiting);
+  return QString::fromStdString(Listed(told, ", ", ", "));
+}
+
+}  // namespace
+
 void DefineOutputOptions(QCommandLineParser& parser) {
   parser.addOption({QStringLiteral("out-type"),
-                    QStringLiteral("What the output images are written as: raw (headerless "
-                                   "files, the default), tiff (a 16-bit TIFF per image, named as "
-                                   "the raw file would be), tiff-stack or hdf5 (every image in "
-                                   "the one file --out-file names; HDF5 in /exchange/data)."),
-                    QStringLiteral("raw|tiff|tiff-stack|hdf5")});
-  parser.addOption({QStringLiteral("out-file"),
-                    QStringLiteral("The file of a tiff-stack or hdf5 output. It is written as "
-                                   "PATH.partial, locked against a second batch, and renamed to "
-                                   "PATH when the batch ends."),
-                    QStringLiteral("PATH")});
+                    QStringLiteral("What the output images are written as: %1.").arg(FormatsTold()),
+                    Names("|", "|")});
+  parser.addOption(
+      {QStringLiteral("out-file"),
+       QStringLiteral("The file of a %1 output. It is written as PATH.partial, locked against a "
+                      "second batch, and renamed to PATH when the batch ends.")
+           .arg(Names(", ", " or ", [](const OutputFormat& f) { return f.singleFile; })),
+       QStringLiteral("PATH")});
   parser.addOption({QStringLiteral("sidecar"),
                     QStringLiteral("At the end of the batch, whatever the end, write STEM.json "
                                    "(every parameter, the output, the files written, how the "
@@ -31,7 +57,7 @@ std::optional<QString> ReadOutputOptions(const QCommandLineParser& parser, Outpu
     const QString name = parser.value(QStringLiteral("out-type"));
     const std::optional<OutputType> type = OutputTypeNamed(name.toStdString());
     if (!type) {
-      return QStringLiteral("--out-type: \"%1\" is none of raw, tiff, tiff-stack, hdf5").arg(name);
+      return QStringLiteral("--out-type: \"%1\" is none of %2").arg(name, Names(", ", ", "));
     }
     choice.type = *type;
   }

@@ -10,8 +10,8 @@
 
 namespace projconv {
 
-// Where a batch of `parameters` puts its images for `choice`; null for raw
-// files, which the batch writes itself. `expectedBytes` is what the images
+// Where a batch of `parameters` puts its images for `choice`, raw files
+// included (the engine's RawFiles). `expectedBytes` is what the images
 // are expected to take in all (it decides whether a TIFF stack needs
 // BigTIFF); `version` is the program's and `firstOutputNumber` the output
 // number of the batch's first image, both recorded in an HDF5 file.

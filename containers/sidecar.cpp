@@ -8,6 +8,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "containers/output_formats.h"
 #include "engine/name_pattern.h"
 #include "engine/parameter_table.h"
 
@@ -126,7 +127,7 @@ SidecarOutcome WriteSidecar(const BatchRecord& record) {
   const std::string& stem = record.output.sidecar;
   if (stem.empty()) return {};
   if (auto failed = WriteText(stem + ".json", RecordJson(record))) return {*failed, {}};
-  if (record.output.type != OutputType::Raw) return {};
+  if (!WritesRawFiles(record.output.type)) return {};
   if (!HeaderCanName(record)) {
     return {{},
             stem +

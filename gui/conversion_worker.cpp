@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "containers/output_formats.h"
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
 #include "engine/projection_job.h"
@@ -22,7 +23,7 @@ BatchResult RunIntoOutput(ProjectionJob& job, const BatchOutput& output) {
   // here rather than on the window's thread, and only for the containers
   // whose size it decides.
   const std::uint64_t expected =
-      output.choice.type == OutputType::Raw ? 0 : ExpectedOutputBytes(job.parameters());
+      WritesRawFiles(output.choice.type) ? 0 : ExpectedOutputBytes(job.parameters());
   std::unique_ptr<ImageSink> sink =
       MakeOutputSink(output.choice, job.parameters(), expected, output.version,
                      job.batch.span.outStart + job.batch.span.skip);

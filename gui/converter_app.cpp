@@ -9,7 +9,7 @@
 #include <new>
 #include <optional>
 
-#include "containers/output_type.h"
+#include "containers/output_formats.h"
 #include "engine/projection_job.h"
 #include "gui/converter_dialog.h"
 #include "gui/dialog_settings.h"
@@ -58,8 +58,9 @@ QStringList RestoreOutput(QSettings& store, ConverterDialog& dialog) {
     if (const std::optional<OutputType> type = OutputTypeNamed(name.toStdString())) {
       choice.type = *type;
     } else {
-      problems << QStringLiteral("%1/Type holds %2, not raw, tiff, tiff-stack or hdf5")
-                      .arg(kOutputGroup, QuotedForMessage(name));
+      problems << QStringLiteral("%1/Type holds %2, not %3")
+                      .arg(kOutputGroup, QuotedForMessage(name),
+                           QString::fromStdString(ListedNames(", ", " or ")));
     }
   }
   choice.file = store.value(QStringLiteral("File")).toString().toStdString();

@@ -8,16 +8,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <algorithm>
-#include <array>
 #include <utility>
+
+#include "containers/output_formats.h"
 
 namespace projconv {
 
 namespace {
-
-constexpr std::array kTypes{OutputType::Raw, OutputType::Tiff, OutputType::TiffStack,
-                            OutputType::Hdf5};
 
 // Columns shared with the "Input projection format" box above: the type under
 // the sample type, the file's caption under the signedness, the sidecar under
@@ -29,9 +28,17 @@ constexpr QRect kBrowseGeometry{310, 17, 28, 24};
 constexpr QRect kSidecarGeometry{344, 19, 70, 20};
 constexpr QRect kStemGeometry{418, 18, 128, 22};
 
+// "TIFF files (*.tif *.tiff);;All files (*)"
 QString FileFilter(OutputType type) {
-  return type == OutputType::Hdf5 ? QStringLiteral("HDF5 files (*.h5 *.hdf5);;All files (*)")
-                                  : QStringLiteral("TIFF files (*.tif *.tiff);;All files (*)");
+  const OutputFormat& format = FormatOf(type);
+  const QString all = QStringLiteral("All files (*)");
+  if (format.fileKind.empty()) return all;
+  QStringList patterns;
+  for (const std::string_view suffix : format.suffixes) {
+    if (!suffix.empty()) patterns << QStringLiteral("*") + QString::fromUtf8(suffix);
+  }
+  return QStringLiteral("%1 (%2);;%3")
+      .arg(QString::fromUtf8(format.fileKind), patterns.join(QLatin1Char(' ')), all);
 }
 
 // A name with no folder of its own goes in `folder`.
@@ -45,17 +52,7 @@ std::string InFolder(const std::string& name, const std::string& folder) {
 }  // namespace
 
 QString OutputTypeLabel(OutputType type) {
-  switch (type) {
-    case OutputType::Raw:
-      return QStringLiteral("Raw files");
-    case OutputType::Tiff:
-      return QStringLiteral("TIFF files");
-    case OutputType::TiffStack:
-      return QStringLiteral("TIFF stack");
-    case OutputType::Hdf5:
-      return QStringLiteral("HDF5 file");
-  }
-  return {};
+  return QString::fromUtf8(FormatOf(type).label);
 }
 
 OutputBox::OutputBox(QWidget* parent, std::function<QString()> outFolder)
@@ -68,7 +65,9 @@ OutputBox::OutputBox(QWidget* parent, std::function<QString()> outFolder)
       stem_(new QLineEdit(this)) {
   setObjectName(QStringLiteral("outputGroup"));
   setGeometry(kGeometry);
-  for (const OutputType type : kTypes) type_->addItem(OutputTypeLabel(type), int(type));
+  for (const OutputFormat& format : OutputFormats()) {
+    type_->addItem(OutputTypeLabel(format.type), int(format.type));
+  }
   type_->setGeometry(kTypeGeometry);
   type_->setAccessibleName(QStringLiteral("Output type"));
   type_->setToolTip(QStringLiteral("What the output images are written as"));
@@ -103,7 +102,7 @@ OutputBox::OutputBox(QWidget* parent, std::function<QString()> outFolder)
 
 OutputChoice OutputBox::choice() const {
   OutputChoice choice;
-  choice.type = kTypes[std::size_t(std::max(type_->currentIndex(), 0))];
+  choice.type = OutputFormats()[std::size_t(std::max(type_->currentIndex(), 0))].type;
   choice.file = file_->text().toStdString();
   if (sidecar_->isChecked()) choice.sidecar = stem_->text().toStdString();
   return choice;

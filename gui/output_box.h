@@ -68,7 +68,7 @@ class OutputBox : public QGroupBox {
 // placed in `outFolder`, where the user looks for the output.
 OutputChoice ChoiceForBatch(const OutputChoice& shown, const std::string& outFolder);
 
-// "Raw files", "TIFF files", "TIFF stack", "HDF5 file".
+// Its row's label: "Raw files", "TIFF files", "TIFF stack", "HDF5 file".
 QString OutputTypeLabel(OutputType type);
 
 }  // namespace projconv

@@ -1,14 +1,18 @@
 // Copies a manual page's source and puts the settings keys, with what they
 // hold and their first-run values, in place of its line ".\" settings keys",
 // so that the pages list the keys the parameter table has. Keys that follow
-// one another in the file and share a label share one entry.
+// one another in the file and share a label share one entry. A line
+// ".\" output types", where a page has one, becomes the output formats' names
+// in parentheses, "(raw, tiff or hdf5),", within the sentence around it.
 //   projconv_man_keys SOURCE OUTPUT
 
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "containers/output_formats.h"
 #include "engine/parameter_table.h"
 
 namespace projconv {
@@ -16,6 +20,7 @@ namespace projconv {
 namespace {
 
 constexpr const char* kMarker = ".\\\" settings keys";
+constexpr const char* kTypesMarker = ".\\\" output types";
 
 // roff takes a backslash as the start of an escape.
 std::string Roff(const std::string& text) {
@@ -49,6 +54,14 @@ std::string KeyEntries() {
   return text;
 }
 
+std::string TypeNames() {
+  std::vector<std::string> names;
+  for (const OutputFormat& format : OutputFormats()) {
+    names.push_back("\\fB" + std::string(format.name) + "\\fR");
+  }
+  return "(" + Listed(names, ", ", " or ") + "),\n";
+}
+
 }  // namespace
 
 }  // namespace projconv
@@ -65,6 +78,8 @@ int main(int argc, char** argv) {
     if (line == projconv::kMarker) {
       page += projconv::KeyEntries();
       ++markers;
+    } else if (line == projconv::kTypesMarker) {
+      page += projconv::TypeNames();
     } else {
       page += line + "\n";
     }

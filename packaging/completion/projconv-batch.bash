@@ -1,7 +1,8 @@
 # bash completion for projconv-batch: its options, the values of the options
 # that take one of a few words, and file or folder names where an option takes
 # one. Installed to bash-completion's completions folder, which loads it the
-# first time projconv-batch is completed.
+# first time projconv-batch is completed. The build puts the output formats'
+# names in place of @OUTPUT_TYPES@ (tools/completion_types.cpp).
 
 _projconv_batch() {
   local cur prev words cword
@@ -25,7 +26,7 @@ _projconv_batch() {
       return
       ;;
     --out-type)
-      COMPREPLY=($(compgen -W 'raw tiff tiff-stack hdf5' -- "$cur"))
+      COMPREPLY=($(compgen -W '@OUTPUT_TYPES@' -- "$cur"))
       return
       ;;
     --progress)

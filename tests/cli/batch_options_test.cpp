@@ -162,6 +162,38 @@ TEST(BatchOptions, MalformedCommandLinesNameTheOption) {
   }
 }
 
+// The messages and help that list output formats, word for word: they are
+// made from the formats' table.
+TEST(BatchOptions, OutputFormatsAreListedInTheirOwnWords) {
+  const struct {
+    QStringList arguments;
+    const char* message;
+  } cases[] = {
+      {{"--out-type", "bmp"}, "--out-type: \"bmp\" is none of raw, tiff, tiff-stack, hdf5"},
+      {{"--out-type", "%2"}, "--out-type: \"%2\" is none of raw, tiff, tiff-stack, hdf5"},
+      {{"--out-type", "tiff", "--skip-existing"},
+       "--skip-existing: only raw output files can be kept"},
+      {{"--shard", "0/2", "--out-type", "tiff-stack", "--out-file", "s.tif"},
+       "--shard: the shards of a sequence cannot share one --out-file; use --out-type raw or "
+       "tiff, or a run without --shard for each file"},
+  };
+  for (const auto& c : cases) {
+    const ParsedArguments parsed = ParseBatchArguments(QStringList{"projconv-batch"} + c.arguments);
+    const auto* error = std::get_if<UsageError>(&parsed);
+    ASSERT_NE(error, nullptr) << c.message;
+    EXPECT_EQ(error->message.toStdString(), c.message);
+  }
+  const QString help = BatchHelpText().simplified();
+  for (const char* text :
+       {"--out-type <raw|tiff|tiff-stack|hdf5>",
+        "What the output images are written as: raw (headerless files, the default), tiff (a "
+        "16-bit TIFF per image, named as the raw file would be), tiff-stack or hdf5 (every image "
+        "in the one file --out-file names; HDF5 in /exchange/data).",
+        "The file of a tiff-stack or hdf5 output. It is written as PATH.partial,"}) {
+    EXPECT_TRUE(help.contains(QLatin1String(text))) << text << "\n" << help.toStdString();
+  }
+}
+
 TEST(BatchOptions, HelpAndVersionWinOverEverythingButUnknownOptions) {
   const auto parse = [](const QStringList& arguments) {
     return ParseBatchArguments(QStringList{"projconv-batch"} + arguments);

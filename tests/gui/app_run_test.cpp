@@ -114,6 +114,7 @@ TEST_F(AppRunTest, SettingsProblemsAreShownAndTheWindowIsRemembered) {
   {
     QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
     store.setValue("Qarmo_Convertor/HeaderLen", "abc");
+    store.setValue("Writing/Type", "bmp");
   }
   RunProgram([&](ConverterDialog& dialog) {
     QMessageBox* box = nullptr;
@@ -122,6 +123,9 @@ TEST_F(AppRunTest, SettingsProblemsAreShownAndTheWindowIsRemembered) {
       return box != nullptr && box->isVisible();
     }));
     EXPECT_TRUE(box->text().contains("HeaderLen"));
+    EXPECT_TRUE(
+        box->text().contains("Writing/Type holds \"bmp\", not raw, tiff, tiff-stack or hdf5"))
+        << box->text().toStdString();
     box->accept();
     dialog.previewPanel().SetOpen(true);
     dialog.move(dialog.pos() + QPoint(7, 5));

@@ -5,7 +5,9 @@
 #include <tiffio.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <chrono>
 #include <string>
@@ -71,6 +73,29 @@ TEST_F(DialogOutputTest, TiffStackHoldsAPagePerImageAndTheSidecarFollows) {
   const std::string json(record->begin(), record->end());
   EXPECT_NE(json.find("\"file\": \"" + folder.Out() + "/stack.tif\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"files_written\": 3"), std::string::npos) << json;
+}
+
+// The type list shows the formats in their order and words, each item
+// choosing its type, and the file field is open for one-file types only.
+TEST_F(DialogOutputTest, TheTypeListShowsEachFormat) {
+  const struct {
+    QString label;
+    OutputType type;
+    bool oneFile;
+  } rows[] = {{"Raw files", OutputType::Raw, false},
+              {"TIFF files", OutputType::Tiff, false},
+              {"TIFF stack", OutputType::TiffStack, true},
+              {"HDF5 file", OutputType::Hdf5, true}};
+  OutputBox& box = dialog.outputBox();
+  ASSERT_EQ(box.typeBox().count(), int(std::size(rows)));
+  for (int i = 0; i < box.typeBox().count(); ++i) {
+    SCOPED_TRACE(rows[i].label.toStdString());
+    EXPECT_EQ(box.typeBox().itemText(i), rows[i].label);
+    box.typeBox().setCurrentIndex(i);
+    EXPECT_EQ(box.choice().type, rows[i].type);
+    EXPECT_EQ(box.fileEdit().isEnabled(), rows[i].oneFile);
+    EXPECT_EQ(box.fileButton().isEnabled(), rows[i].oneFile);
+  }
 }
 
 TEST_F(DialogOutputTest, AChoiceThatNamesNoFileIsRefusedBeforeTheBatch) {

@@ -50,6 +50,18 @@ extra=$(comm -13 <(echo "$help_options") <(echo "$offered"))
 [[ -z $missing ]] || fail "the completion does not offer:" $missing
 [[ -z $extra ]] || fail "the completion offers options the program lacks:" $extra
 
+# --out-type completes to the names its help gives, "--out-type <raw|tiff|...>".
+help_types=$("$batch" --help | grep -oE -- '--out-type <[^>]+>' | grep -oE '<.*>' | tr -d '<>' | tr '|' '\n' | sort)
+offered_types=$(bash --norc --noprofile -c '
+  source /usr/share/bash-completion/bash_completion
+  source "$1"
+  COMP_WORDS=(projconv-batch --out-type "") COMP_CWORD=2 COMP_LINE="projconv-batch --out-type "
+  COMP_POINT=${#COMP_LINE}
+  _projconv_batch
+  printf "%s\n" "${COMPREPLY[@]}"' completion "$completion" | sort)
+[[ -n $help_types && $help_types == "$offered_types" ]] ||
+  fail "--out-type completes to" $offered_types "but --help names" $help_types
+
 # An option that takes a folder completes folders only.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
