@@ -60,4 +60,20 @@ std::span<unsigned char> ImageBuffers::ReadArea(SampleType type) const {
   return {reinterpret_cast<unsigned char*>(floatReadArea), std::size_t(end - floatReadArea) * 4};
 }
 
+SampleView<std::int16_t> ImageBuffers::InputView(const ConversionParameters& p) const {
+  return {intBuffer.data(), std::int64_t(intBuffer.bytes()),
+          (intReadArea - intBuffer.data()) * 2 + std::int64_t{p.headerLen}};
+}
+
+SampleView<float> ImageBuffers::FloatView(const ConversionParameters& p, int image) const {
+  const std::int64_t n = std::int64_t{p.inSizeX} * p.inSizeY;
+  return {floatBuffer.data(), std::int64_t(floatBuffer.bytes()),
+          WorkBounds(p).firstSampleByte + 4 * n * image};
+}
+
+WorkExtent ImageBuffers::WorkBounds(const ConversionParameters& p) const {
+  return {(floatReadArea - floatBuffer.data()) * 4 + std::int64_t{p.headerLen},
+          std::int64_t(floatBuffer.bytes())};
+}
+
 }  // namespace projconv

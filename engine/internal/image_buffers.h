@@ -32,6 +32,8 @@
 #include <span>
 
 #include "engine/conversion_parameters.h"
+#include "engine/internal/sample_view.h"
+#include "engine/internal/sampling_bounds.h"
 #include "engine/owned_buffer.h"
 
 namespace projconv {
@@ -60,6 +62,16 @@ struct ImageBuffers {
   // Where a file of sample type `type` is read, up to the end of its buffer.
   std::span<unsigned char> ReadArea(SampleType type) const;
   std::span<std::int16_t> Output() const { return {outImage, outImage ? outBuffer.size() : 0}; }
+
+  // The boundary rule, in one place for every stage, the reference's and the
+  // fast schedule's: the views that read the 16-bit input samples and the
+  // float images (0 the work image, 1 the vertical and 2 the horizontal
+  // scratch image) by sample index from their first sample, anywhere in
+  // their buffer and as 0 beyond it; and the bytes of the float buffer that
+  // the work image's neighbours may be read from without a view.
+  SampleView<std::int16_t> InputView(const ConversionParameters& p) const;
+  SampleView<float> FloatView(const ConversionParameters& p, int image) const;
+  WorkExtent WorkBounds(const ConversionParameters& p) const;
 };
 
 }  // namespace projconv

@@ -19,12 +19,9 @@ ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKe
       width_(job.inSizeX),
       height_(job.inSizeY),
       samples_(std::int64_t{job.inSizeX} * job.inSizeY),
-      inputView_(b.intBuffer.data(), std::int64_t(b.intBuffer.bytes()),
-                 (b.intReadArea - b.intBuffer.data()) * 2 + std::int64_t{job.headerLen}),
-      workView_(b.floatBuffer.data(), std::int64_t(b.floatBuffer.bytes()),
-                (b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen}),
-      workExtent_{(b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen},
-                  std::int64_t(b.floatBuffer.bytes())},
+      inputView_(b.InputView(job)),
+      workView_(b.FloatView(job, 0)),
+      workExtent_(b.WorkBounds(job)),
       input_(BytesOf(b.intReadArea) + job.headerLen),
       work_(BytesOf(b.floatReadArea) + job.headerLen) {}
 

@@ -7,6 +7,16 @@
 // and wraps. The fast schedule (transform_fast.cpp) must match it bit for bit,
 // in the output and in its count of wrapped samples; tests hold the two side
 // by side.
+//
+// The stages, in the order they run, each defined once below:
+//   Decode              16-bit samples byte-swapped and halved in place
+//   CopyDirect          the direct path: the window, float samples scaled
+//   FillWork            the resampling path: the float work image
+//   SmoothVertically,   the 3-tap means where the output reduces by 2 or
+//   SmoothHorizontally  more, through the scratch images
+//   Resample            the rotated window sampled onto the output grid
+// Neighbours outside the work image read through the buffers' layout, the
+// boundary rule engine/internal/image_buffers.h describes.
 
 #include <bit>
 #include <cmath>
@@ -50,17 +60,8 @@ struct Images {
   SampleView<float> horizontal;
 };
 
-Images ViewsOf(const ConversionParameters& job, const ImageBuffers& b, std::int64_t n) {
-  const std::int64_t intBytes = std::int64_t(b.intBuffer.bytes());
-  const std::int64_t floatBytes = std::int64_t(b.floatBuffer.bytes());
-  const std::int64_t inputOrigin =
-      (b.intReadArea - b.intBuffer.data()) * 2 + std::int64_t{job.headerLen};
-  const std::int64_t workOrigin =
-      (b.floatReadArea - b.floatBuffer.data()) * 4 + std::int64_t{job.headerLen};
-  return Images{{b.intBuffer.data(), intBytes, inputOrigin},
-                {b.floatBuffer.data(), floatBytes, workOrigin},
-                {b.floatBuffer.data(), floatBytes, workOrigin + 4 * n},
-                {b.floatBuffer.data(), floatBytes, workOrigin + 8 * n}};
+Images ViewsOf(const ConversionParameters& job, const ImageBuffers& b) {
+  return Images{b.InputView(job), b.FloatView(job, 0), b.FloatView(job, 1), b.FloatView(job, 2)};
 }
 
 // The output image and its count of wrapped samples.
@@ -177,7 +178,7 @@ void Resample(const ConversionParameters& job, const Images& im, Output& o) {
 std::int64_t TransformReference(ConversionParameters& job, const ImageBuffers& buffers) {
   const std::int64_t n = std::int64_t{job.inSizeX} * job.inSizeY;
   if (!buffers.Fit(job)) return 0;
-  const Images images = ViewsOf(job, buffers, n);
+  const Images images = ViewsOf(job, buffers);
   Output output{buffers.outImage};
   Decode(job, images, n);
   if (TakesDirectPath(job)) {
