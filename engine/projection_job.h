@@ -19,6 +19,7 @@
 #include "engine/batch_reporter.h"
 #include "engine/batch_result.h"
 #include "engine/conversion_parameters.h"
+#include "engine/flat_field.h"
 #include "engine/image_sink.h"
 #include "engine/refusal.h"
 #include "engine/sequence_span.h"
@@ -74,6 +75,10 @@ class ProjectionJob : public ConversionParameters {
 
   BatchChoices batch;
 
+  // The flats and darks every image is corrected with; none by default.
+  // Read and combined at the start of every batch.
+  CorrectionParameters correction;
+
   ProjectionJob();
   ProjectionJob(const ProjectionJob&) = delete;
   ProjectionJob& operator=(const ProjectionJob&) = delete;
@@ -120,6 +125,10 @@ class ProjectionJob : public ConversionParameters {
   // speak of: the transform then copies samples instead of resampling.
   bool TakesDirectPath() const { return projconv::TakesDirectPath(*this); }
 
+  // Corrects with `field` (not owned; kept while the job uses it) instead of
+  // the files `correction` names, for flats held in memory; null to go back.
+  void UseFlatField(const FlatField* field) { givenFlat_ = field; }
+
   // The buffers and the schedule; for the engine and its tests.
   ImagePipeline& pipeline() { return *pipeline_; }
 
@@ -135,9 +144,15 @@ class ProjectionJob : public ConversionParameters {
   void Report(const std::string& text, const std::string& caption) const;
   // Points intReadArea, floatReadArea and outImage into the pipeline's buffers.
   void PointIntoBuffers();
+  // Reads and combines the flats and darks, or checks the given ones.
+  std::optional<Refusal> PrepareFlatField();
+  // The flat field images are corrected with, if any.
+  const FlatField* ActiveFlat() const;
 
   std::unique_ptr<ImagePipeline> pipeline_;
-  std::unique_ptr<RawFiles> rawFiles_;  // the sink when batch.sink is null
+  std::unique_ptr<RawFiles> rawFiles_;    // the sink when batch.sink is null
+  std::unique_ptr<FlatField> flatField_;  // read for the current batch
+  const FlatField* givenFlat_ = nullptr;
   // What the start of the batch learnt of its inputs, for the check before
   // each output; taken by the batch's loop.
   std::unique_ptr<OverwriteGuard> guard_;

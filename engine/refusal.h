@@ -23,6 +23,7 @@ enum class RefusalKind {
   NoInput,              // the input gave no bytes (an image held in memory)
   ShortInput,           // the input holds fewer bytes than the header and one image
   OutputTooSmall,       // the caller's buffer cannot hold the output image
+  FlatField,            // a flat or dark is missing, unreadable or short, or its values wrong
 };
 
 struct Refusal {

@@ -53,9 +53,34 @@ std::optional<Refusal> ProjectionJob::Prepare(bool withNames) {
     if (auto refusal = guard->FirstCollision()) return refusal;
     guard_ = std::move(guard);
   }
+  if (auto refusal = PrepareFlatField()) return refusal;
   std::optional<Refusal> refusal = pipeline_->Prepare(*this, batch.workerThreads);
   PointIntoBuffers();
   return refusal;
+}
+
+std::optional<Refusal> ProjectionJob::PrepareFlatField() {
+  flatField_.reset();
+  if (givenFlat_ == nullptr) {
+    // A dark alone is refused, not ignored.
+    if (correction.flat.pattern.empty() && correction.dark.pattern.empty()) return std::nullopt;
+    auto field = std::make_unique<FlatField>();
+    if (auto refusal = LoadFlatField(*this, correction, *field, batch.workerThreads))
+      return refusal;
+    flatField_ = std::move(field);
+  }
+  const FlatField& field = *ActiveFlat();
+  const std::uint64_t n = std::uint64_t(inSizeX) * std::uint64_t(inSizeY);
+  if (field.denominator.size() != n || (!field.dark.empty() && field.dark.size() != n)) {
+    return Refusal{RefusalKind::FlatField, "The flat field holds " +
+                                               std::to_string(field.denominator.size()) +
+                                               " samples, an input image " + std::to_string(n)};
+  }
+  return std::nullopt;
+}
+
+const FlatField* ProjectionJob::ActiveFlat() const {
+  return givenFlat_ != nullptr ? givenFlat_ : flatField_.get();
 }
 
 bool ProjectionJob::PrepareBatch() {
@@ -67,7 +92,7 @@ bool ProjectionJob::PrepareBatch() {
 }
 
 void ProjectionJob::TransformImage() {
-  pipeline_->Run(*this, batch.kernels, batch.workerThreads, nullptr);
+  pipeline_->Run(*this, batch.kernels, batch.workerThreads, nullptr, ActiveFlat());
 }
 
 std::int64_t ProjectionJob::LastImageWrapped() const {
@@ -108,7 +133,7 @@ std::optional<SinkFailure> ProjectionJob::PutOutput(ImageSink& sink, std::int64_
   const std::span<const std::int16_t> image =
       pipeline_->buffers().Output().first(std::size_t(outSizeX) * std::size_t(outSizeY));
   RowStream* const rows = sink.StreamRows(number, name, image);
-  if (!pipeline_->Run(*this, batch.kernels, batch.workerThreads, rows)) {
+  if (!pipeline_->Run(*this, batch.kernels, batch.workerThreads, rows, ActiveFlat())) {
     return SinkFailure{name, ENOMEM, {}, number};
   }
   if (sink.Put(number, name, outSizeX, outSizeY, image, failure)) return std::nullopt;

@@ -91,10 +91,12 @@ std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const uns
 
 std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
                                     std::span<const unsigned char> file,
-                                    std::span<std::int16_t> out, int threads) {
+                                    std::span<std::int16_t> out, int threads,
+                                    const FlatField* flat) {
   ProjectionJob job;
   job.SetParameters(parameters);
   job.batch.workerThreads = threads;
+  job.UseFlatField(flat);
   if (auto refusal = ConvertInto(job, file, false)) return refusal;
   const std::uint64_t count = std::uint64_t(job.outSizeX) * std::uint64_t(job.outSizeY);
   if (out.size() < count) {

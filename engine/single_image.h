@@ -22,6 +22,7 @@
 namespace projconv {
 
 class ProjectionJob;
+struct FlatField;
 
 // The start of one input file as a batch reads it.
 struct InputBytes {
@@ -65,9 +66,12 @@ std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const uns
 // outSizeX * outSizeY samples, row by row, that a batch on `parameters`
 // writes for that file as its first output, bit for bit; the name formats
 // and folders play no part. `threads` as BatchChoices::workerThreads (0 for
-// one per processor). Safe to call from several threads at once.
+// one per processor). With `flat` (see engine/flat_field.h), the image is
+// corrected with it as a batch with those flats and darks corrects it. Safe
+// to call from several threads at once.
 std::optional<Refusal> ConvertImage(const ConversionParameters& parameters,
                                     std::span<const unsigned char> file,
-                                    std::span<std::int16_t> out, int threads = 0);
+                                    std::span<std::int16_t> out, int threads = 0,
+                                    const FlatField* flat = nullptr);
 
 }  // namespace projconv

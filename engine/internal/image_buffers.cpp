@@ -65,13 +65,16 @@ SampleView<std::int16_t> ImageBuffers::InputView(const ConversionParameters& p) 
           (intReadArea - intBuffer.data()) * 2 + std::int64_t{p.headerLen}};
 }
 
-SampleView<float> ImageBuffers::FloatView(const ConversionParameters& p, int image) const {
+SampleView<float> ImageBuffers::FloatView(const ConversionParameters& p, int image,
+                                          bool alone) const {
   const std::int64_t n = std::int64_t{p.inSizeX} * p.inSizeY;
-  return {floatBuffer.data(), std::int64_t(floatBuffer.bytes()),
-          WorkBounds(p).firstSampleByte + 4 * n * image};
+  const std::int64_t first = WorkBounds(p).firstSampleByte + 4 * n * image;
+  if (alone) return {reinterpret_cast<unsigned char*>(floatBuffer.data()) + first, 4 * n, 0};
+  return {floatBuffer.data(), std::int64_t(floatBuffer.bytes()), first};
 }
 
-WorkExtent ImageBuffers::WorkBounds(const ConversionParameters& p) const {
+WorkExtent ImageBuffers::WorkBounds(const ConversionParameters& p, bool alone) const {
+  if (alone) return {0, 4 * std::int64_t{p.inSizeX} * p.inSizeY};
   return {(floatReadArea - floatBuffer.data()) * 4 + std::int64_t{p.headerLen},
           std::int64_t(floatBuffer.bytes())};
 }

@@ -68,10 +68,12 @@ struct ImageBuffers {
   // float images (0 the work image, 1 the vertical and 2 the horizontal
   // scratch image) by sample index from their first sample, anywhere in
   // their buffer and as 0 beyond it; and the bytes of the float buffer that
-  // the work image's neighbours may be read from without a view.
+  // the work image's neighbours may be read from without a view. With
+  // `alone` (a corrected conversion) the work image is read as if nothing
+  // lay around it: every sample outside it reads as 0.
   SampleView<std::int16_t> InputView(const ConversionParameters& p) const;
-  SampleView<float> FloatView(const ConversionParameters& p, int image) const;
-  WorkExtent WorkBounds(const ConversionParameters& p) const;
+  SampleView<float> FloatView(const ConversionParameters& p, int image, bool alone = false) const;
+  WorkExtent WorkBounds(const ConversionParameters& p, bool alone = false) const;
 };
 
 }  // namespace projconv

@@ -48,11 +48,11 @@ FastTransform* ImagePipeline::Schedule(int workerThreads) {
 }
 
 bool ImagePipeline::Run(ConversionParameters& p, TransformKernels kernels, int workerThreads,
-                        RowStream* rows) {
+                        RowStream* rows, const FlatField* flat) {
   wrapped_ = 0;
   if (!buffers_.Fit(p)) return true;  // nothing of these parameters to work on
   if (kernels == TransformKernels::Reference) {
-    wrapped_ = TransformReference(p, buffers_);
+    wrapped_ = TransformReference(p, buffers_, flat);
     return true;
   }
   // Other sample types are refused before any batch; there is nothing to
@@ -63,7 +63,7 @@ bool ImagePipeline::Run(ConversionParameters& p, TransformKernels kernels, int w
   const RowKernels* kernelSet = KernelsFor(kernels);
   if (kernelSet == nullptr) kernelSet = &kScalarRowKernels;
   FastTransform* const fast = Schedule(workerThreads);
-  return fast != nullptr && fast->Run(p, buffers_, *kernelSet, rows, wrapped_);
+  return fast != nullptr && fast->Run(p, buffers_, *kernelSet, rows, wrapped_, flat);
 }
 
 }  // namespace projconv

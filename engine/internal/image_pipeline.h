@@ -18,6 +18,7 @@
 namespace projconv {
 
 class FastTransform;
+struct FlatField;
 class RowStream;
 
 class ImagePipeline {
@@ -38,7 +39,9 @@ class ImagePipeline {
   // is not null. Writes p's byteOrder and signedness as decoding leaves them.
   // Does nothing when the buffers do not fit `p`. False only when the
   // schedule's memory could not be had, which Prepare rules out.
-  bool Run(ConversionParameters& p, TransformKernels kernels, int workerThreads, RowStream* rows);
+  // With `flat`, every image is corrected with it before smoothing.
+  bool Run(ConversionParameters& p, TransformKernels kernels, int workerThreads, RowStream* rows,
+           const FlatField* flat = nullptr);
 
   // The output samples of the image made last that wrapped.
   std::int64_t wrapped() const { return wrapped_; }

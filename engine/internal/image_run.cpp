@@ -7,7 +7,8 @@ namespace projconv {
 
 ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKernels& kernels,
                    WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers,
-                   WrappedCount* wrapped, double* columnTerms, RowStream* output)
+                   WrappedCount* wrapped, double* columnTerms, RowStream* output,
+                   const FlatField* flat)
     : job_(job),
       kernels_(kernels),
       pool_(pool),
@@ -15,13 +16,14 @@ ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKe
       wrapped_(wrapped),
       columnTerms_(columnTerms),
       output_(output),
+      flat_(flat),
       outImage_(b.outImage),
       width_(job.inSizeX),
       height_(job.inSizeY),
       samples_(std::int64_t{job.inSizeX} * job.inSizeY),
       inputView_(b.InputView(job)),
-      workView_(b.FloatView(job, 0)),
-      workExtent_(b.WorkBounds(job)),
+      workView_(b.FloatView(job, 0, flat != nullptr)),
+      workExtent_(b.WorkBounds(job, flat != nullptr)),
       input_(BytesOf(b.intReadArea) + job.headerLen),
       work_(BytesOf(b.floatReadArea) + job.headerLen) {}
 

@@ -6,6 +6,8 @@
 // the plain definition it must match (engine/reference/):
 //
 //   Decode       image_run.cpp    byte swap and halving of 16-bit samples
+//   Correct      stage_correct.cpp with flats and darks: the corrected work
+//                                 image, which the float path then takes on
 //   CopyDirect   stage_copy.cpp   the window copied (float samples scaled)
 //   Smooth       stage_smooth.cpp the work image, smoothed vertically and
 //                                 horizontally where the output reduces
@@ -29,6 +31,7 @@
 
 namespace projconv {
 
+struct FlatField;
 struct ImageBuffers;
 class RowStream;
 
@@ -73,11 +76,15 @@ struct SourceRows {
 class ImageRun {
  public:
   // `wrapped` has one counter per row buffer, which the image adds to.
+  // `flat`, if not null, corrects every image (and then every sample
+  // outside the work image reads as 0).
   ImageRun(ConversionParameters& job, const ImageBuffers& buffers, const RowKernels& kernels,
            WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped,
-           double* columnTerms, RowStream* output);
+           double* columnTerms, RowStream* output, const FlatField* flat);
 
   void Decode();
+  // The corrected work image, when there is a flat field.
+  void Correct();
   void CopyDirect();
   // The rows' geometry and the per-column terms, before Smooth and Sample.
   void PrepareSampling(double cosine, double sine, double stepX, double stepY);
@@ -127,6 +134,7 @@ class ImageRun {
   WrappedCount* const wrapped_;  // one per row buffer
   double* const columnTerms_;    // 2 * outSizeX doubles
   RowStream* const output_;
+  const FlatField* const flat_;
   std::int16_t* const outImage_;
   bool vertical_ = false;
   bool horizontal_ = false;

@@ -69,6 +69,7 @@ SequenceLoop::SequenceLoop(ProjectionJob& job, BatchResult& result)
     // Not while following: a followed input is checked once read, before
     // any of its output is written.
     copiesWindows_ = sink_.StreamsRows() && job.batch.kernels != TransformKernels::Reference &&
+                     job.ActiveFlat() == nullptr &&
                      CopiesWindowsFromFiles(job, job.pipeline().buffers()) &&
                      job.batch.span.followSeconds < 0;
   }

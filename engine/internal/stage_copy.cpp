@@ -25,7 +25,7 @@ void ImageRun::CopyDirect() {
     std::int64_t wrapped = 0;  // 16-bit samples are copied and never wrap
     for (std::int64_t i = begin; i < end; ++i) {
       const std::int64_t first = (job_.cropTop + i) * width_ + job_.cropLeft;
-      if (job_.sampleType == SampleType::Integer16) {
+      if (job_.sampleType == SampleType::Integer16 && flat_ == nullptr) {
         CopyInt16Row(out + 2 * i * outX, first, outX);
       } else {
         ScaleFloatRow(out + 2 * i * outX, first, outX, wrapped);
@@ -57,7 +57,7 @@ void ImageRun::CopyInt16Row(unsigned char* to, std::int64_t first, std::int64_t 
 // which the kernel also reads (see RowKernels).
 void ImageRun::ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count,
                              std::int64_t& wrapped) const {
-  const double scale = job_.scale;
+  const double scale = flat_ == nullptr ? double(job_.scale) : 1.0;  // corrected: final already
   if (workView_.Covers(first, count)) {
     const unsigned char* from = work_ + 4 * first;
     const std::int64_t done = kernels_.scaledSamples16(to, from, scale, count, wrapped);

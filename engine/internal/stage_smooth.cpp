@@ -26,18 +26,22 @@ void ImageRun::Smooth(bool vertical, bool horizontal, std::int64_t readTo) {
       for (std::int64_t r = begin; r < end; ++r) SmoothRow(r, source, writeWork, worker);
     });
   };
-  if (job_.sampleType == SampleType::Integer16) {
+  if (job_.sampleType == SampleType::Integer16 && flat_ == nullptr) {
     eachRow(SourceRows{input_, 2 * width_, true}, true);
     return;
   }
 
+  // A corrected work image is final already: the conversion goes on with
+  // scale 1.
   const double scale = job_.scale;
-  ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
-    unsigned char* const from = WorkRow(begin);
-    const std::int64_t count = (end - begin) * width_;
-    const std::int64_t done = kernels_.scaleFloats(from, from, scale, count);
-    kScalarRowKernels.scaleFloats(from + 4 * done, from + 4 * done, scale, count - done);
-  });
+  if (flat_ == nullptr) {
+    ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
+      unsigned char* const from = WorkRow(begin);
+      const std::int64_t count = (end - begin) * width_;
+      const std::int64_t done = kernels_.scaleFloats(from, from, scale, count);
+      kScalarRowKernels.scaleFloats(from + 4 * done, from + 4 * done, scale, count - done);
+    });
+  }
   if (!vertical && !horizontal) return;
   eachRow(SourceRows{work_, 4 * width_, false}, !vertical);
   if (!vertical) return;

@@ -43,12 +43,14 @@ bool FastTransform::Reserve(const ConversionParameters& job) {
 }
 
 bool FastTransform::Run(ConversionParameters& job, const ImageBuffers& buffers,
-                        const RowKernels& kernels, RowStream* output, std::int64_t& wrapped) {
+                        const RowKernels& kernels, RowStream* output, std::int64_t& wrapped,
+                        const FlatField* flat) {
   if (!Reserve(job)) return false;
   for (WrappedCount& count : wrapped_) count.samples = 0;
   ImageRun run(job, buffers, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(),
-               output);
+               output, flat);
   run.Decode();
+  if (flat != nullptr) run.Correct();
   if (TakesDirectPath(job)) {
     run.CopyDirect();
   } else {

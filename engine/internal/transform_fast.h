@@ -11,6 +11,7 @@
 namespace projconv {
 
 struct ConversionParameters;
+struct FlatField;
 struct ImageBuffers;
 class RowStream;
 
@@ -43,8 +44,9 @@ class FastTransform {
   // buffers must fit `job` and its sample type must be 0 or 1; the decoding
   // writes its byteOrder and signedness. False, with nothing changed, when
   // the row buffers cannot be obtained.
+  // With `flat`, the image is corrected with it before smoothing.
   bool Run(ConversionParameters& job, const ImageBuffers& buffers, const RowKernels& kernels,
-           RowStream* output, std::int64_t& wrapped);
+           RowStream* output, std::int64_t& wrapped, const FlatField* flat = nullptr);
 
   // Obtains the row buffers an image of `job` needs, ahead of its first
   // image; false when they cannot be had.

@@ -10,6 +10,7 @@
 //
 // The stages, in the order they run, each defined once below:
 //   Decode              16-bit samples byte-swapped and halved in place
+//   Correct             with flats and darks: the corrected work image
 //   CopyDirect          the direct path: the window, float samples scaled
 //   FillWork            the resampling path: the float work image
 //   SmoothVertically,   the 3-tap means where the output reduces by 2 or
@@ -24,6 +25,7 @@
 
 #include "engine/reference/reference_transform.h"
 
+#include "engine/flat_field.h"
 #include "engine/internal/image_buffers.h"
 #include "engine/internal/sample_view.h"
 #include "engine/refusal.h"
@@ -60,8 +62,10 @@ struct Images {
   SampleView<float> horizontal;
 };
 
-Images ViewsOf(const ConversionParameters& job, const ImageBuffers& b) {
-  return Images{b.InputView(job), b.FloatView(job, 0), b.FloatView(job, 1), b.FloatView(job, 2)};
+// A corrected conversion reads the work image alone: 0 all around it.
+Images ViewsOf(const ConversionParameters& job, const ImageBuffers& b, bool corrected) {
+  return Images{b.InputView(job), b.FloatView(job, 0, corrected), b.FloatView(job, 1),
+                b.FloatView(job, 2)};
 }
 
 // The output image and its count of wrapped samples.
@@ -85,19 +89,42 @@ void Decode(ConversionParameters& job, const Images& im, std::int64_t n) {
   }
 }
 
-void CopyDirect(const ConversionParameters& job, const Images& im, Output& o) {
+// A corrected image is copied from the work image, with scale 1.
+void CopyDirect(const ConversionParameters& job, const Images& im, Output& o, bool corrected) {
   const std::int64_t x = job.inSizeX;
-  const double scale = job.scale;
+  const double scale = corrected ? 1.0 : double(job.scale);
   for (std::int64_t i = 0; i < job.outSizeY; ++i) {
     for (std::int64_t j = 0; j < job.outSizeX; ++j) {
       const std::int64_t k = (job.cropTop + i) * x + job.cropLeft + j;
       std::int16_t& out = o.image[i * job.outSizeX + j];
-      if (job.sampleType == SampleType::Integer16) {
+      if (job.sampleType == SampleType::Integer16 && !corrected) {
         out = im.input.Get(k);
-      } else if (job.sampleType == SampleType::Float32) {
+      } else if (job.sampleType == SampleType::Float32 || corrected) {
         out = OutputSample(double(im.work.Get(k)) * scale, o.wrapped);
       }
     }
+  }
+}
+
+// The work image, corrected with the combined flats and darks, from the
+// decoded input.
+void Correct(const ConversionParameters& job, const Images& im, const FlatField& f,
+             std::int64_t n) {
+  const double scale = job.scale;
+  for (std::int64_t k = 0; k < n; ++k) {
+    const double v = job.sampleType == SampleType::Integer16
+                         ? double(im.input.Get(k))
+                         : double(static_cast<float>(double(im.work.Get(k)) * scale));
+    const double d = f.dark.empty() ? 0.0 : f.dark[std::size_t(k)];
+    double t = (v - d) / f.denominator[std::size_t(k)];
+    double w;
+    if (f.mode == CorrectionMode::Transmission) {
+      w = t * f.scale;
+    } else {
+      if (t < 1e-6) t = 1e-6;
+      w = -std::log(t) * f.scale;
+    }
+    im.work.Set(k, static_cast<float>(w));
   }
 }
 
@@ -175,16 +202,19 @@ void Resample(const ConversionParameters& job, const Images& im, Output& o) {
 
 }  // namespace
 
-std::int64_t TransformReference(ConversionParameters& job, const ImageBuffers& buffers) {
+std::int64_t TransformReference(ConversionParameters& job, const ImageBuffers& buffers,
+                                const FlatField* flat) {
   const std::int64_t n = std::int64_t{job.inSizeX} * job.inSizeY;
   if (!buffers.Fit(job)) return 0;
-  const Images images = ViewsOf(job, buffers);
+  const bool corrected = flat != nullptr;
+  const Images images = ViewsOf(job, buffers, corrected);
   Output output{buffers.outImage};
   Decode(job, images, n);
+  if (corrected) Correct(job, images, *flat, n);
   if (TakesDirectPath(job)) {
-    CopyDirect(job, images, output);
+    CopyDirect(job, images, output, corrected);
   } else {
-    FillWork(job, images, n);
+    if (!corrected) FillWork(job, images, n);
     Resample(job, images, output);
   }
   return output.wrapped;

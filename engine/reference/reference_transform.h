@@ -6,6 +6,7 @@
 
 namespace projconv {
 
+struct FlatField;
 struct ImageBuffers;
 
 // The per-image transform evaluated sample by sample, exactly as the steps
@@ -14,7 +15,9 @@ struct ImageBuffers;
 // which it returns. Works on the buffers of a batch as the fast schedule
 // does, so that whole batches can run on it (TransformKernels::Reference).
 // Like the fast schedule, it writes byteOrder and signedness as its decoding
-// leaves them. Leaves buffers that do not fit `p` alone and returns 0.
-std::int64_t TransformReference(ConversionParameters& p, const ImageBuffers& buffers);
+// leaves them. Corrects with `flat` when it is given. Leaves buffers that do
+// not fit `p` alone and returns 0.
+std::int64_t TransformReference(ConversionParameters& p, const ImageBuffers& buffers,
+                                const FlatField* flat = nullptr);
 
 }  // namespace projconv

@@ -1,0 +1,65 @@
+// The flat-field correction: each decoded input sample divided by the open
+// beam after the dark current is taken off, in double, and kept as a float
+// of the work image. The 16-bit input is read where decoding left it; a
+// float input is scaled first, exactly as the float path would, and
+// corrected in place.
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/flat_field.h"
+#include "engine/internal/image_run.h"
+
+namespace projconv {
+
+namespace {
+
+// Samples first .. first + count - 1: `v` gives each decoded value.
+template <class Value>
+void CorrectSamples(const FlatField& f, std::int64_t first, std::int64_t count, Value v,
+                    unsigned char* work) {
+  const double* const den = f.denominator.data() + first;
+  const double* const dark = f.dark.empty() ? nullptr : f.dark.data() + first;
+  const bool attenuation = f.mode == CorrectionMode::Attenuation;
+  for (std::int64_t j = 0; j < count; ++j) {
+    double t = (v(j) - (dark != nullptr ? dark[j] : 0.0)) / den[j];
+    if (attenuation && t < 1e-6) t = 1e-6;
+    const double w = attenuation ? -std::log(t) * f.scale : t * f.scale;
+    const float sample = static_cast<float>(w);
+    std::memcpy(work + 4 * (first + j), &sample, 4);
+  }
+}
+
+}  // namespace
+
+void ImageRun::Correct() {
+  const FlatField& f = *flat_;
+  const bool int16 = job_.sampleType == SampleType::Integer16;
+  const double scale = job_.scale;
+  ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
+    const std::int64_t first = begin * width_, count = (end - begin) * width_;
+    if (int16) {
+      const unsigned char* const in = input_ + 2 * first;
+      CorrectSamples(
+          f, first, count,
+          [in](std::int64_t j) {
+            std::int16_t v;
+            std::memcpy(&v, in + 2 * j, 2);
+            return double(v);
+          },
+          work_);
+    } else {
+      const unsigned char* const in = work_ + 4 * first;
+      CorrectSamples(
+          f, first, count,
+          [in, scale](std::int64_t j) {
+            float v;
+            std::memcpy(&v, in + 4 * j, 4);
+            return double(static_cast<float>(double(v) * scale));
+          },
+          work_);
+    }
+  });
+}
+
+}  // namespace projconv
