@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/internal/overwrite_guard.h"
 #include "engine/name_pattern.h"
 #include "engine/posix_file.h"
 #include "engine/projection_job.h"
@@ -97,6 +98,11 @@ InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name) {
   input.bytes.shrink_to_fit();
   input.status = InputBytes::Status::Read;
   return input;
+}
+
+std::optional<Refusal> BatchStartRefusal(const ProjectionJob& job) {
+  if (auto refusal = CheckParameters(job, true)) return refusal;
+  return OverwriteGuard(job).FirstCollision();
 }
 
 std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const unsigned char> bytes) {
