@@ -6,9 +6,11 @@
 #include <cstring>
 
 #include "engine/internal/image_pipeline.h"
+#include "engine/internal/overwrite_guard.h"
 #include "engine/name_pattern.h"
 #include "engine/posix_file.h"
 #include "engine/projection_job.h"
+#include "engine/raw_files.h"
 
 namespace projconv {
 
@@ -83,6 +85,13 @@ InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name) {
   input.bytes.shrink_to_fit();
   input.status = InputBytes::Status::Read;
   return input;
+}
+
+std::optional<Refusal> BatchStartRefusal(const ProjectionJob& job) {
+  if (auto refusal = CheckParameters(job, true)) return refusal;
+  const RawFiles raw;  // where a batch without a sink of its own writes
+  const ImageSink* const sink = job.batch.sink != nullptr ? job.batch.sink : &raw;
+  return OverwriteGuard(job, job.batch.span, *sink).FirstCollision();
 }
 
 std::optional<Refusal> ConvertFirstImage(ProjectionJob& job, std::span<const unsigned char> bytes) {

@@ -49,6 +49,12 @@ std::optional<std::string> FirstInputName(const ProjectionJob& job);
 // no more memory is taken than the file can fill, whatever the sizes say.
 InputBytes ReadInputBytes(const ProjectionJob& job, const std::string& name);
 
+// What a batch on `job` would refuse before it obtains anything: the
+// parameter checks with the name formats, then the first output that would
+// replace an input the batch reads later. Nothing when the batch would
+// start; its buffers may still be refused (ConvertImage tells).
+std::optional<Refusal> BatchStartRefusal(const ProjectionJob& job);
+
 // Converts `bytes` (as ReadInputBytes delivered them; fewer than a whole
 // input are refused, as a batch ends at them) as the first image of a batch
 // on `job`: the batch prepares the job (its checks, the name formats

@@ -81,14 +81,14 @@ void RememberOutput(const ConverterDialog& dialog) {
 }
 
 void LoadSettingsInto(ConverterDialog& dialog) {
-  // Read through IniReading, so that a folder that is not UTF-8 keeps its
-  // bytes; store.fileName() may then be a copy's, so the path is named.
+  // The output choice is read through IniReading, so that a name that is not
+  // UTF-8 keeps its bytes; store.fileName() may then be a copy's, so the path
+  // is named.
   const QString path = DesktopSettingsPath();
+  const SettingsLoad load = LoadDesktopSettingsFile();
   IniReading reading(path);
-  QSettings& store = reading.store();
-  const SettingsLoad load = LoadSettings(store);
   QStringList problems = load.problems;
-  problems << RestoreOutput(store, dialog);
+  problems << RestoreOutput(reading.store(), dialog);
   // A value that cannot be read keeps its default; the user sees the default
   // in the dialog, and the file is rewritten on "Remeber and Exit".
   for (const QString& problem : problems) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "engine/posix_file.h"
 #include "preview/raw_samples.h"
@@ -23,8 +24,8 @@ constexpr char kNoMemory[] = "Not enough memory for the preview";
 // size would have the preview take gigabytes for a file of kilobytes.
 constexpr std::uint64_t kMostPreviewBufferBytes = std::uint64_t(768) << 20;
 
-// The batch's buffers for these sizes: H + 5N 16-bit and as many float
-// elements, and the output image.
+// The buffers a batch takes for these sizes, and so the conversion of one
+// image: H + 5N 16-bit and as many float elements, and the output image.
 std::uint64_t BufferBytes(const ProjectionJob& job) {
   constexpr std::uint64_t kBeyondAnyCap = std::uint64_t(1) << 50;  // keeps the sums exact
   const std::uint64_t n = std::uint64_t(job.inSizeX) * std::uint64_t(job.inSizeY);
@@ -86,7 +87,6 @@ PreviewPicture PreviewRenderer::Render(bool withOutput) {
     picture.outputFault = PreviewFault::Memory;
     picture.outputReason = kNoMemory;
   }
-  ReleaseBuffers();
   return picture;
 }
 
@@ -180,40 +180,40 @@ void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
                            std::to_string(kMostPreviewBufferBytes >> 20) + " MiB";
     return;
   }
-  if (std::optional<Refusal> refusal = ConvertFirstImage(job_, bytes_.bytes)) {
-    const bool memory = refusal->kind == RefusalKind::Memory;
-    const bool file = refusal->kind == RefusalKind::ShortInput;
-    picture.outputFault = memory ? PreviewFault::Memory
-                          : file ? PreviewFault::File
-                                 : PreviewFault::Parameters;
-    picture.outputReason = file ? "A batch ends at this file without an output: it holds " +
-                                      Sized(bytes_.bytes.size()) + ", a whole input needs " +
-                                      Sized(bytes_.readLength)
-                                : std::move(refusal->message);
+  // The batch's own checks first, in its order: the image converted in
+  // memory has no names, but the batch it stands for has.
+  if (std::optional<Refusal> refusal = BatchStartRefusal(job_)) {
+    RefuseOutput(picture, std::move(*refusal));
     return;
   }
   const std::uint64_t count = std::uint64_t(job_.outSizeX) * std::uint64_t(job_.outSizeY);
-  if (count == 0) {
-    picture.outputFault = PreviewFault::Parameters;
-    picture.outputReason = "The output size " + std::to_string(job_.outSizeX) + " x " +
-                           std::to_string(job_.outSizeY) + " has no samples";
-    return;
-  }
   if (count > kMostPreviewSamples) {
     picture.outputFault = PreviewFault::Memory;
     picture.outputReason = "The output image is too large to preview";
     return;
   }
-  picture.outputSamples.assign(job_.outImage, job_.outImage + count);
+  picture.outputSamples.resize(std::size_t(count));
+  if (std::optional<Refusal> refusal = ConvertImage(job_.parameters(), bytes_.bytes,
+                                                    picture.outputSamples, job_.batch.workerThreads)) {
+    picture.outputSamples.clear();
+    RefuseOutput(picture, std::move(*refusal));
+    return;
+  }
   const std::vector<std::int16_t>& samples = picture.outputSamples;
   picture.output = MakePaneImage(
       job_.outSizeX, job_.outSizeY, [&samples](std::uint64_t k) { return samples[k]; }, maxSide_);
 }
 
-void PreviewRenderer::ReleaseBuffers() {
-  // The buffers are obtained afresh for every picture, as for every batch;
-  // between pictures they would only hold memory.
-  // (interim: released with the next batch's start)
+void PreviewRenderer::RefuseOutput(PreviewPicture& picture, Refusal refusal) const {
+  const bool memory = refusal.kind == RefusalKind::Memory;
+  const bool file = refusal.kind == RefusalKind::ShortInput;
+  picture.outputFault = memory ? PreviewFault::Memory
+                        : file ? PreviewFault::File
+                               : PreviewFault::Parameters;
+  picture.outputReason = file ? "A batch ends at this file without an output: it holds " +
+                                    Sized(bytes_.bytes.size()) + ", a whole input needs " +
+                                    Sized(bytes_.readLength)
+                              : std::move(refusal.message);
 }
 
 }  // namespace projconv

@@ -1,8 +1,8 @@
 #pragma once
 
 // The preview of one parameter set: the first input file as it lies on disk,
-// and the image a batch on the same parameters writes first, made by the
-// engine on a job of the renderer's own.
+// and the image a batch on the same parameters writes first, converted by the
+// engine from the bytes read into a vector of the preview's own.
 
 #include <cstdint>
 #include <optional>
@@ -44,8 +44,8 @@ class PreviewRenderer {
   // sample.
   explicit PreviewRenderer(int maxSide);
 
-  // The job the renderer converts on. Fill it as a batch's job is filled;
-  // the renderer never runs a batch on it that reads or writes a file.
+  // The batch whose first output is shown. Fill it as a batch's job is
+  // filled; the renderer only reads its parameters and never runs it.
   ProjectionJob& job() { return job_; }
 
   // Reads the first input file and, with `withOutput`, converts it. The bytes
@@ -77,7 +77,8 @@ class PreviewRenderer {
   bool ReadFirstInput(PreviewPicture& picture);
   void RenderInput(PreviewPicture& picture);
   void RenderOutput(PreviewPicture& picture);
-  void ReleaseBuffers();
+  // The output part says why a batch would write no first output.
+  void RefuseOutput(PreviewPicture& picture, Refusal refusal) const;
 
   int maxSide_;
   ProjectionJob job_;

@@ -7,8 +7,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -33,8 +33,8 @@
 #include "engine/single_image.h"
 #include "python/argument_values.h"
 #include "python/call_arguments.h"
-#include "settings/settings_file.h"
-#include "settings/settings_keys.h"
+#include "settings/desktop_file.h"
+#include "settings/stored_settings.h"
 
 namespace py = pybind11;
 
@@ -333,23 +333,23 @@ std::string ReadSettingsDoc() {
 }
 
 // A settings file's name, or nothing for None.
-std::optional<QString> SettingsPath(const Argument& path) {
+std::optional<std::string> SettingsPath(const Argument& path) {
   if (!path || path.value.is_none()) return std::nullopt;
-  const std::string bytes = TextOf(path);
-  return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
+  return TextOf(path);
 }
 
 // As projconv-batch starts: a named file, or the desktop program's file when
 // there is one, or the built-in defaults. A file with problems is refused.
-ConversionParameters BaseParameters(const std::optional<QString>& path) {
-  const QString file = path.value_or(DesktopSettingsPath());
-  if (!path && !QFileInfo::exists(file)) return FirstRunSettings();
-  const SettingsLoad load = LoadSettingsFile(file);
-  if (!load.problems.isEmpty()) {
+ConversionParameters BaseParameters(const std::optional<std::string>& path) {
+  const std::string file = path.value_or(DesktopSettingsFile());
+  struct stat info {};
+  if (!path && ::stat(file.c_str(), &info) != 0) return FirstRunParameters();
+  const StoredLoad load = LoadNamedSettings(file);
+  if (!load.problems.empty()) {
     std::string message;
-    for (const QString& problem : load.problems) {
+    for (const std::string& problem : load.problems) {
       if (!message.empty()) message += "\n";
-      message += "settings file " + file.toStdString() + ": " + problem.toStdString();
+      message += "settings file " + file + ": " + problem;
     }
     throw py::value_error(message);
   }
@@ -358,7 +358,7 @@ ConversionParameters BaseParameters(const std::optional<QString>& path) {
 
 py::dict PyReadSettings(const py::args& args, const py::kwargs& kwargs) {
   CallArguments call("read_settings", args, kwargs, {"path"});
-  const std::optional<QString> path = SettingsPath(call.Take("path"));
+  const std::optional<std::string> path = SettingsPath(call.Take("path"));
   call.Finish();
   return ParametersDict(BaseParameters(path));
 }

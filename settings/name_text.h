@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/utf8_sequence.h"
+
 namespace projconv {
 
 // The name as text: UTF-8 decoded, every other byte as its lone surrogate.
@@ -22,12 +24,5 @@ QString NameToText(std::string_view name);
 // its byte. Any other lone surrogate, which no name holds, is a '?', as Qt
 // writes it.
 std::string NameOfText(QStringView text);
-
-// The length of the UTF-8 sequence that starts at `at`, or 0 when the byte
-// there starts none.
-std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t at);
-
-// Whether `name` is UTF-8 through and through.
-bool IsUtf8(std::string_view name);
 
 }  // namespace projconv

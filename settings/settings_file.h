@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/conversion_parameters.h"
+#include "settings/stored_settings.h"
 
 namespace projconv {
 
@@ -17,23 +18,18 @@ struct SettingsLoad {
   QStringList problems;  // one line each, naming the key and the stored text
 };
 
-// The group that holds every key.
-inline constexpr char kSettingsGroup[] = "Qarmo_Convertor";
-
 // The desktop program's settings file: $XDG_CONFIG_HOME/projconv.ini, or
 // ~/.config/projconv.ini when that variable is unset, empty or relative.
 QString DesktopSettingsPath();
 
-// Reads every key of the group; absent keys give their defaults. Keys of the
-// group that are not settings are reported.
-SettingsLoad LoadSettings(QSettings& store);
-
-// Opens `path` as an INI file and reads it. A missing or unreadable file, and
-// one without the settings' group, is a problem of its own, so that a named
-// file that is not there (or not ours) is never mistaken for a first run.
-// `path` may name the file with bytes that are not UTF-8, and folders and
-// patterns in it load as the bytes they hold (settings/ini_reading.h).
+// Reads the file `path` named (settings/stored_settings.h: LoadNamedSettings).
+// `path` may name the file with bytes that are not UTF-8 (settings/name_text.h),
+// and folders and patterns in it load as the bytes they hold.
 SettingsLoad LoadSettingsFile(const QString& path);
+
+// Reads the desktop program's own file, DesktopSettingsPath(): missing, it is
+// a first run.
+SettingsLoad LoadDesktopSettingsFile();
 
 // Key and stored text of every setting, in the order they are written.
 QList<std::pair<QString, QString>> StoredSettings(const ConversionParameters& settings);

@@ -3,6 +3,7 @@
 // says so in the batch's words.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,24 @@ TEST(FirstImage, RefusalIsTheBatchsMessageAndTheInputIsStillShown) {
     EXPECT_EQ(picture.outputReason, batch.firstMessage);
     EXPECT_TRUE(picture.input.has_value());
   }
+}
+
+// The image is converted in memory, where names play no part; the batch it
+// stands for would still refuse an output that is a later input.
+TEST(FirstImage, OutputOverALaterInputIsTheBatchsRefusal) {
+  TempFolder folder;
+  const ConverterValues values = PlainValues(folder, 40, 30);
+  folder.WriteFile("in/raw.0000", ScrambledBytes(2400, 3));
+  folder.WriteFile("in/raw.0001", ScrambledBytes(2400, 4));
+  ASSERT_EQ(::symlink(folder.PathOf("in/raw.0001").c_str(), folder.PathOf("out/out.0000").c_str()),
+            0);
+  PreviewRenderer renderer(256);
+  const PreviewPicture picture = Render(renderer, values);
+  const BatchOutcome batch = RunBatchOn(values);
+  ASSERT_TRUE(batch.refused);
+  EXPECT_EQ(picture.outputFault, PreviewFault::Parameters);
+  EXPECT_EQ(picture.outputReason, batch.firstMessage);
+  EXPECT_TRUE(picture.outputSamples.empty());
 }
 
 TEST(FirstImage, FileProblemsAreOneLineReasonsInBothParts) {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include "settings/settings_keys.h"
 #include "tests/settings/settings_test_support.h"
@@ -9,9 +10,8 @@ namespace projconv {
 namespace {
 
 TEST_F(SettingsFileTest, FirstRunStartsFromTheDefaults) {
-  QSettings store(Path("absent.ini"), QSettings::IniFormat);
-  const SettingsLoad load = LoadSettings(store);
-  EXPECT_TRUE(load.problems.isEmpty());
+  const StoredLoad load = LoadDesktopSettings(Path("absent.ini").toStdString());
+  EXPECT_TRUE(load.problems.empty());
   const ConversionParameters& s = load.settings;
   EXPECT_EQ(s.inFolder, "d:\\data");
   EXPECT_EQ(s.outFolder, "d:\\data");
@@ -260,21 +260,32 @@ class ScopedEnvironment {
   QByteArray old_;
 };
 
+// The plain reader's path is the one Qt gives for the configuration folder,
+// tidied.
 TEST(DesktopSettingsPath, FollowsTheConfigurationFolder) {
-  const ScopedEnvironment home("HOME", "/home/someone");
   const struct {
-    QByteArray configHome;
+    QByteArray home, configHome;
     const char* path;
   } cases[] = {
-      {"/tmp/config", "/tmp/config/projconv.ini"},
-      {"/tmp/config/", "/tmp/config/projconv.ini"},
-      {QByteArray(), "/home/someone/.config/projconv.ini"},
-      {"", "/home/someone/.config/projconv.ini"},
-      {"relative/config", "/home/someone/.config/projconv.ini"},
+      {"/home/someone", "/tmp/config", "/tmp/config/projconv.ini"},
+      {"/home/someone", "/tmp/config/", "/tmp/config/projconv.ini"},
+      {"/home/someone", QByteArray(), "/home/someone/.config/projconv.ini"},
+      {"/home/someone", "", "/home/someone/.config/projconv.ini"},
+      {"/home/someone", "relative/config", "/home/someone/.config/projconv.ini"},
+      {"/home//someone/./x/../", QByteArray(), "/home/someone/.config/projconv.ini"},
+      {"/home/caf\xc3\xa9", "", "/home/caf\xc3\xa9/.config/projconv.ini"},
   };
   for (const auto& c : cases) {
+    const ScopedEnvironment home("HOME", c.home);
     const ScopedEnvironment configHome("XDG_CONFIG_HOME", c.configHome);
-    EXPECT_EQ(DesktopSettingsPath(), c.path) << c.configHome.constData();
+    EXPECT_EQ(DesktopSettingsPath(), QString::fromUtf8(c.path)) << c.configHome.constData();
+    // A relative configuration folder is Qt's, but never the program's.
+    if (!c.configHome.isEmpty() && !c.configHome.startsWith('/')) continue;
+    EXPECT_EQ(
+        DesktopSettingsPath(),
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+            "/projconv.ini")
+        << c.home.constData() << " " << c.configHome.constData();
   }
 }
 
