@@ -3,6 +3,7 @@
 #include <QVariant>
 #include <string>
 
+#include "settings/correction_settings.h"
 #include "settings/desktop_file.h"
 #include "settings/name_text.h"
 #include "settings/settings_keys.h"
@@ -12,7 +13,7 @@ namespace projconv {
 namespace {
 
 SettingsLoad WithQtText(StoredLoad stored) {
-  SettingsLoad load{stored.settings, {}};
+  SettingsLoad load{stored.settings, {}, stored.correction};
   for (const std::string& problem : stored.problems)
     load.problems << QString::fromStdString(problem);
   return load;
@@ -52,6 +53,15 @@ QList<std::pair<QString, QString>> StoredSettings(const ConversionParameters& se
 bool SaveSettings(QSettings& store, const ConversionParameters& settings) {
   store.beginGroup(QLatin1String(kSettingsGroup));
   for (const auto& [key, text] : StoredSettings(settings)) store.setValue(key, StoredValue(text));
+  store.endGroup();
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
+bool SaveCorrection(QSettings& store, const CorrectionParameters& correction) {
+  store.beginGroup(QLatin1String(kCorrectionGroup));
+  for (const auto& [key, text] : StoredCorrection(correction))
+    store.setValue(QLatin1String(key.c_str()), StoredValue(NameToText(text)));
   store.endGroup();
   store.sync();
   return store.status() == QSettings::NoError;

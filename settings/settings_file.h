@@ -16,6 +16,7 @@ namespace projconv {
 struct SettingsLoad {
   ConversionParameters settings;
   QStringList problems;  // one line each, naming the key and the stored text
+  CorrectionParameters correction = {};
 };
 
 // The desktop program's settings file: $XDG_CONFIG_HOME/projconv.ini, or
@@ -38,5 +39,9 @@ QList<std::pair<QString, QString>> StoredSettings(const ConversionParameters& se
 // folder or pattern that is not UTF-8 is written so that it loads back as
 // the same bytes.
 bool SaveSettings(QSettings& store, const ConversionParameters& settings);
+
+// Writes the [Correction] section (settings/correction_settings.h) and
+// flushes it to disk; false when that failed.
+bool SaveCorrection(QSettings& store, const CorrectionParameters& correction);
 
 }  // namespace projconv

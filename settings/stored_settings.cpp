@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "settings/correction_settings.h"
 #include "settings/ini_document.h"
 #include "settings/stray_bytes.h"
 #include "settings/utf16_text.h"
@@ -136,6 +137,7 @@ StoredLoad ReadFile(IniDocument& file, bool read) {
     load.problems.push_back("the file is not in INI format");
   }
   ReadKeys(file, load);
+  ReadCorrection(file, load.correction, load.problems);
   return load;
 }
 

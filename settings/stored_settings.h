@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/conversion_parameters.h"
+#include "engine/flat_field.h"
 #include "engine/parameter_table.h"
 
 namespace projconv {
@@ -21,6 +22,8 @@ namespace projconv {
 struct StoredLoad {
   ConversionParameters settings;
   std::vector<std::string> problems;  // UTF-8, one line each, naming the key and the stored text
+  CorrectionParameters correction =
+      {};  // the [Correction] section (settings/correction_settings.h)
 };
 
 // The group that holds every key.

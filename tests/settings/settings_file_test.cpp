@@ -291,4 +291,38 @@ TEST(DesktopSettingsPath, FollowsTheConfigurationFolder) {
 
 }  // namespace
 
+TEST_F(SettingsFileTest, CorrectionRoundTripsInItsOwnSectionAndBadValuesAreReported) {
+  CorrectionParameters correction;
+  correction.flat = {"flat_%03d.raw", 4, 20};
+  correction.dark = {"/d\351/dark.raw", 0, -1};  // a name that is not UTF-8
+  correction.combine = Combining::Median;
+  correction.mode = CorrectionMode::Attenuation;
+  correction.scale = 0.1;
+  const QString written = Path(QStringLiteral("correction.ini"));
+  {
+    QSettings store(written, QSettings::IniFormat);
+    ASSERT_TRUE(SaveSettings(store, FirstRunSettings()));
+    ASSERT_TRUE(SaveCorrection(store, correction));
+  }
+  const SettingsLoad load = LoadSettingsFile(written);
+  EXPECT_TRUE(load.problems.isEmpty()) << load.problems.join('\n').toStdString();
+  EXPECT_EQ(load.correction, correction);
+  EXPECT_EQ(load.settings, FirstRunSettings());  // the conversion's section is untouched
+
+  const SettingsLoad bad = LoadSettingsFile(
+      WriteFile("bad-correction.ini",
+                "[Qarmo_Convertor]\nHeaderLen=0\n[Correction]\nFlatPattern=f%d\nFlatCount=x\n"
+                "Combine=average\nMode=log\nScale=1e999\nColour=1\n"));
+  EXPECT_EQ(bad.correction.flat.pattern, "f%d");
+  EXPECT_EQ(bad.correction.flat.count, -1);
+  EXPECT_EQ(bad.problems,
+            (QStringList{
+                "Correction/FlatCount = \"x\" is not a whole number in the 32-bit range",
+                "Correction/Combine = \"average\" is neither mean nor median",
+                "Correction/Mode = \"log\" is neither transmission nor attenuation",
+                "Correction/Scale = \"1e999\" is not a finite decimal number",
+                "unknown key Correction/\"Colour\"",
+            }));
+}
+
 }  // namespace projconv
