@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks that the folders keep to their layers: every project header is
 included by its folder from the top of the tree, each folder includes only
-from the layers it builds on, and the engine's internals stay inside it.
+from the layers it builds on, and the engine's internals (its buffers
+included) stay inside it.
 
 Usage: layout_check.py REPOSITORY_ROOT; prints each breach, exits 1 on any."""
 import pathlib
@@ -25,6 +26,9 @@ LAYERS = {
 # Who may reach into the engine's internals.
 INTERNAL_USERS = ("engine/", "tests/engine/", "tests/fuzz/", "bench/")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# The buffers an image passes through are the engine's own: no other layer
+# reads or writes them.
+BUFFER_NAMES = re.compile(r"\b(intReadArea|floatReadArea|outImage|intBuffer|floatBuffer|outBuffer)\b")
 
 
 def breaches(root):
@@ -33,7 +37,11 @@ def breaches(root):
     for path in sources:
         name = path.relative_to(root).as_posix()
         folder = name.split("/")[0]
-        for included in INCLUDE.findall(path.read_text(encoding="utf-8")):
+        text = path.read_text(encoding="utf-8")
+        if folder in LAYERS and folder != "engine":
+            for used in sorted(set(BUFFER_NAMES.findall(text))):
+                yield f"{name}: uses the engine's buffer {used}"
+        for included in INCLUDE.findall(text):
             if included.startswith("ui_"):
                 continue  # made by the build from a .ui file
             if "/" not in included:
