@@ -62,6 +62,15 @@ struct RowKernels {
   // expects more of them and counts them at less cost.
   std::int64_t (*sampleRow)(const SamplingRow& row, unsigned char* out, std::int64_t begin,
                             std::int64_t end, std::int64_t& wrapped);
+  // The transmission correction of a stretch of samples (engine/flat_field.h):
+  // to[k] = float(((v[k] - dark[k]) / den[k]) * s), v the 16-bit samples or
+  // the float samples times `scale` rounded to float; `dark` may be null
+  // (subtracting 0.0 changes no value).
+  std::int64_t (*correctInt16s)(unsigned char* to, const unsigned char* from, const double* dark,
+                                const double* den, double s, std::int64_t count);
+  std::int64_t (*correctFloats)(unsigned char* to, const unsigned char* from, double scale,
+                                const double* dark, const double* den, double s,
+                                std::int64_t count);
   // memcpy for data nobody reads soon: stores that need not pass through the
   // caches, where the processor has them.
   void (*copyForLater)(unsigned char* to, const unsigned char* from, std::size_t bytes);

@@ -31,12 +31,16 @@ Doubles operator-(Doubles a, Doubles b) {
 Doubles operator*(Doubles a, Doubles b) {
   return {_mm256_mul_pd(a.v, b.v)};
 }
+Doubles operator/(Doubles a, Doubles b) {
+  return {_mm256_div_pd(a.v, b.v)};
+}
 
 struct Avx2Lanes {
   static constexpr int kWidth = 4;
   using D = Doubles;
 
   static D Splat(double v) { return {_mm256_set1_pd(v)}; }
+  static D RoundToFloat(D d) { return {_mm256_cvtps_pd(_mm256_cvtpd_ps(d.v))}; }
   static D LoadDoubles(const double* from) { return {_mm256_loadu_pd(from)}; }
   static D Truncate(D d) { return {_mm256_round_pd(d.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)}; }
   static D Wrap32(D d) { return d; }
@@ -256,6 +260,8 @@ const RowKernels kAvx2RowKernels{
     row_loops::ScaleFloats<Avx2Lanes>,
     row_loops::ScaledSamples16<Avx2Lanes>,
     SampleRowGathered,
+    row_loops::CorrectInt16s<Avx2Lanes>,
+    row_loops::CorrectFloats<Avx2Lanes>,
     CopyForLater,
 };
 

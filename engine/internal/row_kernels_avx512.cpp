@@ -37,12 +37,16 @@ Doubles operator-(Doubles a, Doubles b) {
 Doubles operator*(Doubles a, Doubles b) {
   return {_mm512_mul_pd(a.v, b.v)};
 }
+Doubles operator/(Doubles a, Doubles b) {
+  return {_mm512_div_pd(a.v, b.v)};
+}
 
 struct Avx512Lanes {
   static constexpr int kWidth = 8;
   using D = Doubles;
 
   static D Splat(double v) { return {_mm512_set1_pd(v)}; }
+  static D RoundToFloat(D d) { return {_mm512_cvtps_pd(_mm512_cvtpd_ps(d.v))}; }
   static D LoadDoubles(const double* from) { return {_mm512_loadu_pd(from)}; }
   static D Truncate(D d) {
     return {_mm512_roundscale_round_pd(d.v, _MM_FROUND_TO_ZERO, _MM_FROUND_NO_EXC)};
@@ -260,6 +264,8 @@ const RowKernels kAvx512RowKernels{
     row_loops::ScaleFloats<Avx512Lanes>,
     row_loops::ScaledSamples16<Avx512Lanes>,
     SampleRowGathered,
+    row_loops::CorrectInt16s<Avx512Lanes>,
+    row_loops::CorrectFloats<Avx512Lanes>,
     CopyForLater,
 };
 

@@ -22,6 +22,7 @@ struct ScalarLanes {
 
   static D Splat(double v) { return v; }
   static D LoadDoubles(const double* from) { return *from; }
+  static D RoundToFloat(D v) { return static_cast<float>(v); }
   static D Truncate(D v) { return TruncToInt32Bits(v); }
   static D Wrap32(D v) { return TruncToInt32Bits(v); }
 
@@ -121,6 +122,8 @@ const RowKernels kScalarRowKernels{
     row_loops::ScaleFloats<ScalarLanes>,
     row_loops::ScaledSamples16<ScalarLanes>,
     SampleRowDirect,
+    row_loops::CorrectInt16s<ScalarLanes>,
+    row_loops::CorrectFloats<ScalarLanes>,
     CopyForLater,
 };
 

@@ -15,6 +15,7 @@
 //   L::WrappedLanes(D)             lanes at or beyond the wrap bounds of
 //                                  sample_arithmetic.h
 //   L::LoadDoubles(from)           kWidth doubles
+//   L::RoundToFloat(D)             each lane rounded to float and back
 // Each kernel file instantiates these with its own lane type.
 
 #include <cstdint>
@@ -69,6 +70,41 @@ std::int64_t ScaleFloats(unsigned char* to, const unsigned char* from, double sc
   for (; j + L::kWidth <= count; j += L::kWidth)
     L::StoreFloats(to + 4 * j, L::Load(FloatSamples{from}, j) * L::Splat(scale));
   return j;
+}
+
+// The transmission correction of samples 0 .. count - 1, their values
+// given by `value`.
+template <class L, class Value>
+std::int64_t Corrected(unsigned char* to, const Value& value, const double* dark, const double* den,
+                       double s, std::int64_t count) {
+  const auto factor = L::Splat(s);
+  std::int64_t j = 0;
+  if (dark == nullptr) {
+    for (; j + L::kWidth <= count; j += L::kWidth)
+      L::StoreFloats(to + 4 * j, (value(j) / L::LoadDoubles(den + j)) * factor);
+    return j;
+  }
+  for (; j + L::kWidth <= count; j += L::kWidth) {
+    const auto t = (value(j) - L::LoadDoubles(dark + j)) / L::LoadDoubles(den + j);
+    L::StoreFloats(to + 4 * j, t * factor);
+  }
+  return j;
+}
+
+template <class L>
+std::int64_t CorrectInt16s(unsigned char* to, const unsigned char* from, const double* dark,
+                           const double* den, double s, std::int64_t count) {
+  const auto value = [from](std::int64_t j) { return L::Load(Int16Samples{from}, j); };
+  return Corrected<L>(to, value, dark, den, s, count);
+}
+
+template <class L>
+std::int64_t CorrectFloats(unsigned char* to, const unsigned char* from, double scale,
+                           const double* dark, const double* den, double s, std::int64_t count) {
+  const auto value = [from, scale](std::int64_t j) {
+    return L::RoundToFloat(L::Load(FloatSamples{from}, j) * L::Splat(scale));
+  };
+  return Corrected<L>(to, value, dark, den, s, count);
 }
 
 // The loops that make output samples also count the ones that wrap. Those are

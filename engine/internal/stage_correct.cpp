@@ -36,12 +36,21 @@ void ImageRun::Correct() {
   const FlatField& f = *flat_;
   const bool int16 = job_.sampleType == SampleType::Integer16;
   const double scale = job_.scale;
+  // Transmission runs in vector lanes; the logarithm of attenuation is the C
+  // library's, sample by sample.
+  const bool vectors = f.mode == CorrectionMode::Transmission;
   ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
     const std::int64_t first = begin * width_, count = (end - begin) * width_;
+    const double* const dark = f.dark.empty() ? nullptr : f.dark.data() + first;
+    const double* const den = f.denominator.data() + first;
+    std::int64_t done = 0;
     if (int16) {
-      const unsigned char* const in = input_ + 2 * first;
+      if (vectors)
+        done = kernels_.correctInt16s(work_ + 4 * first, input_ + 2 * first, dark, den, f.scale,
+                                      count);
+      const unsigned char* const in = input_ + 2 * (first + done);
       CorrectSamples(
-          f, first, count,
+          f, first + done, count - done,
           [in](std::int64_t j) {
             std::int16_t v;
             std::memcpy(&v, in + 2 * j, 2);
@@ -49,9 +58,12 @@ void ImageRun::Correct() {
           },
           work_);
     } else {
-      const unsigned char* const in = work_ + 4 * first;
+      if (vectors)
+        done = kernels_.correctFloats(work_ + 4 * first, work_ + 4 * first, scale, dark, den,
+                                      f.scale, count);
+      const unsigned char* const in = work_ + 4 * (first + done);
       CorrectSamples(
-          f, first, count,
+          f, first + done, count - done,
           [in, scale](std::int64_t j) {
             float v;
             std::memcpy(&v, in + 4 * j, 4);
