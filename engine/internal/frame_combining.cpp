@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "engine/internal/int16_decoding.h"
+#include "engine/internal/median_network.h"
+#include "engine/internal/transform_fast.h"
 #include "engine/internal/worker_pool.h"
 
 namespace projconv {
@@ -16,11 +18,6 @@ namespace {
 constexpr std::int64_t kBandFloats = std::int64_t{8} << 20;
 // Positions combined by one task of the pool.
 constexpr std::int64_t kPositionsPerTask = 4096;
-
-// NaN after every number; NaNs are all alike.
-bool Before(float a, float b) {
-  return a < b || (!std::isnan(a) && std::isnan(b));
-}
 
 // One band's samples of one frame, decoded as an input sample is before
 // smoothing: the value a 16-bit sample has after byte swap and halving, or a
@@ -48,12 +45,12 @@ void DecodeBand(const ConversionParameters& layout, unsigned char* raw, std::int
 
 }  // namespace
 
-double MedianOf(float* values, std::int64_t count) {
-  float* const middle = values + count / 2;
-  std::nth_element(values, middle, values + count, Before);
-  if (count % 2 == 1) return *middle;
-  const float below = *std::max_element(values, middle, Before);
-  return (double(below) + double(*middle)) / 2.0;
+double MedianOfKeys(std::int32_t* keys, std::int64_t count) {
+  std::int32_t* const middle = keys + count / 2;
+  std::nth_element(keys, middle, keys + count);
+  std::int32_t pair[2] = {count % 2 == 0 ? *std::max_element(keys, middle) : 0, *middle};
+  return count % 2 == 1 ? double(median_network::ValueOf(pair[1]))
+                        : median_network::MedianOfSorted(pair, 2);
 }
 
 bool CombineFrames(const ConversionParameters& layout, Combining combining, FrameSource& source,
@@ -66,8 +63,12 @@ bool CombineFrames(const ConversionParameters& layout, Combining combining, Fram
   combined.assign(std::size_t(n), 0.0);
   std::vector<float> decoded(std::size_t(frames * band));
   std::vector<unsigned char> raw(std::size_t(band * sampleBytes));
-  // One row of values across the frames per worker, for the median.
-  std::vector<float> across(std::size_t(frames) * std::size_t(std::max(workers, 1)));
+  // One row of keys across the frames per worker, for the median.
+  std::vector<std::int32_t> across(std::size_t(frames) * std::size_t(std::max(workers, 1)));
+  const RowKernels& kernels = *KernelsFor(TransformKernels::Fastest);
+  const bool network = frames <= median_network::kMostFrames;
+  const std::vector<median_network::Step> steps =
+      network ? median_network::StepsFor(int(frames)) : std::vector<median_network::Step>{};
 
   for (std::int64_t first = 0; first < n; first += band) {
     const std::int64_t count = std::min(band, n - first);
@@ -89,10 +90,18 @@ bool CombineFrames(const ConversionParameters& layout, Combining combining, Fram
                      for (std::int64_t k = begin; k < end; ++k) sums[k] /= double(frames);
                      return;
                    }
-                   float* const values = across.data() + std::int64_t(worker) * frames;
-                   for (std::int64_t k = begin; k < end; ++k) {
-                     for (std::int64_t f = 0; f < frames; ++f) values[f] = decoded[f * band + k];
-                     combined[first + k] = MedianOf(values, frames);
+                   // In the keys' order (median_network.h) either way: the same
+                   // median to the last bit, the sign of a zero included.
+                   std::int64_t k = begin;
+                   if (network) {
+                     k += kernels.medianAcross(decoded.data() + begin, band, int(frames), steps,
+                                               end - begin, combined.data() + first + begin);
+                   }
+                   std::int32_t* const keys = across.data() + std::int64_t(worker) * frames;
+                   for (; k < end; ++k) {
+                     for (std::int64_t f = 0; f < frames; ++f)
+                       keys[f] = median_network::KeyOf(decoded[f * band + k]);
+                     combined[first + k] = MedianOfKeys(keys, frames);
                    }
                  },
                  workers);

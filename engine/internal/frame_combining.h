@@ -36,9 +36,9 @@ class FrameSource {
 bool CombineFrames(const ConversionParameters& layout, Combining combining, FrameSource& source,
                    WorkerPool& pool, int workers, std::vector<double>& combined);
 
-// The middle value of `values` sorted ascending with NaN after every number,
-// or the two middle values added and halved in double for an even count.
-// Reorders `values`.
-double MedianOf(float* values, std::int64_t count);
+// The middle value of `keys` (median_network::KeyOf of each value) sorted
+// ascending, or the two middle values added and halved in double for an
+// even count. Reorders `keys`.
+double MedianOfKeys(std::int32_t* keys, std::int64_t count);
 
 }  // namespace projconv

@@ -12,6 +12,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <vector>
+
+#include "engine/internal/median_network.h"
 #include "engine/internal/sample_arithmetic.h"
 
 namespace projconv {
@@ -71,6 +74,12 @@ struct RowKernels {
   std::int64_t (*correctFloats)(unsigned char* to, const unsigned char* from, double scale,
                                 const double* dark, const double* den, double s,
                                 std::int64_t count);
+  // The medians of positions 0 .. count - 1 across n frames (frame f at
+  // frames + f * stride, n <= median_network::kMostFrames), sorted by
+  // `steps` (median_network::StepsFor(n)). Returns how many it did.
+  std::int64_t (*medianAcross)(const float* frames, std::int64_t stride, int n,
+                               const std::vector<median_network::Step>& steps, std::int64_t count,
+                               double* out);
   // memcpy for data nobody reads soon: stores that need not pass through the
   // caches, where the processor has them.
   void (*copyForLater)(unsigned char* to, const unsigned char* from, std::size_t bytes);

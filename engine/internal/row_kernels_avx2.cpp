@@ -253,6 +253,29 @@ void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t byte
 
 }  // namespace
 
+// Eight int32 keys (see median_network.h).
+struct Avx2Keys {
+  static constexpr int kWidth = 8;
+  static __m256i KeysOf(const float* from) {
+    const __m256 values = _mm256_loadu_ps(from);
+    const __m256i bits = _mm256_castps_si256(values);
+    const __m256i flip =
+        _mm256_and_si256(_mm256_srai_epi32(bits, 31), _mm256_set1_epi32(0x7fffffff));
+    const __m256i keys = _mm256_xor_si256(bits, flip);
+    const __m256 nan = _mm256_cmp_ps(values, values, _CMP_UNORD_Q);
+    return _mm256_castps_si256(_mm256_blendv_ps(
+        _mm256_castsi256_ps(keys), _mm256_castsi256_ps(_mm256_set1_epi32(0x7fc00000)), nan));
+  }
+  static __m256i Load(const std::int32_t* from) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(from));
+  }
+  static void Store(std::int32_t* to, __m256i v) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(to), v);
+  }
+  static __m256i Min(__m256i a, __m256i b) { return _mm256_min_epi32(a, b); }
+  static __m256i Max(__m256i a, __m256i b) { return _mm256_max_epi32(a, b); }
+};
+
 const RowKernels kAvx2RowKernels{
     MeanOfFloats,
     MeanOfInt16s,
@@ -262,6 +285,7 @@ const RowKernels kAvx2RowKernels{
     SampleRowGathered,
     row_loops::CorrectInt16s<Avx2Lanes>,
     row_loops::CorrectFloats<Avx2Lanes>,
+    median_network::MedianAcross<Avx2Keys>,
     CopyForLater,
 };
 

@@ -257,6 +257,23 @@ void CopyForLater(unsigned char* to, const unsigned char* from, std::size_t byte
 
 }  // namespace
 
+// Sixteen int32 keys (see median_network.h).
+struct Avx512Keys {
+  static constexpr int kWidth = 16;
+  static __m512i KeysOf(const float* from) {
+    const __m512 values = _mm512_loadu_ps(from);
+    const __m512i bits = _mm512_castps_si512(values);
+    const __m512i flip =
+        _mm512_and_si512(_mm512_srai_epi32(bits, 31), _mm512_set1_epi32(0x7fffffff));
+    const __mmask16 nan = _mm512_cmp_ps_mask(values, values, _CMP_UNORD_Q);
+    return _mm512_mask_mov_epi32(_mm512_xor_si512(bits, flip), nan, _mm512_set1_epi32(0x7fc00000));
+  }
+  static __m512i Load(const std::int32_t* from) { return _mm512_load_si512(from); }
+  static void Store(std::int32_t* to, __m512i v) { _mm512_store_si512(to, v); }
+  static __m512i Min(__m512i a, __m512i b) { return _mm512_min_epi32(a, b); }
+  static __m512i Max(__m512i a, __m512i b) { return _mm512_max_epi32(a, b); }
+};
+
 const RowKernels kAvx512RowKernels{
     MeanOfFloats,
     MeanOfInt16s,
@@ -266,6 +283,7 @@ const RowKernels kAvx512RowKernels{
     SampleRowGathered,
     row_loops::CorrectInt16s<Avx512Lanes>,
     row_loops::CorrectFloats<Avx512Lanes>,
+    median_network::MedianAcross<Avx512Keys>,
     CopyForLater,
 };
 

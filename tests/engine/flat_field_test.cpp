@@ -11,6 +11,8 @@
 #include <limits>
 
 #include "engine/flat_field.h"
+#include "engine/internal/frame_combining.h"
+#include "engine/internal/transform_fast.h"
 #include "engine/sample_math.h"
 #include "engine/single_image.h"
 #include "tests/engine/engine_test_support.h"
@@ -230,6 +232,37 @@ TEST(FlatField, OutsideTheImageEveryScheduleAgrees) {
   EXPECT_EQ(Convert(p, input, TransformKernels::Scalar, &field), reference);
 }
 
+// The vector kernels' sorting network gives the plain median, to the bit,
+// for every count of frames it takes.
+TEST(FlatField, MedianNetworkMatchesThePlainMedian) {
+  constexpr std::int64_t kPositions = 40;
+  for (const int n : {1, 2, 3, 4, 7, 16, 33, 50, 64, 101, 128}) {
+    std::vector<float> frames(std::size_t(n) * kPositions);
+    std::uint32_t state = std::uint32_t(n);
+    for (float& v : frames) {
+      state = state * 1664525u + 1013904223u;
+      const std::uint32_t pick = state >> 24;
+      v = pick < 8 ? kNaN : pick < 16 ? -0.0f : pick < 24 ? 0.0f : float(int(state >> 12) - 524288);
+    }
+    const auto steps = median_network::StepsFor(n);
+    for (TransformKernels k : {TransformKernels::Avx2, TransformKernels::Avx512}) {
+      if (!KernelsAvailable(k)) continue;
+      std::vector<double> network(kPositions, -1.0);
+      const std::int64_t done = KernelsFor(k)->medianAcross(frames.data(), kPositions, n, steps,
+                                                            kPositions, network.data());
+      for (std::int64_t c = 0; c < done; ++c) {
+        std::vector<std::int32_t> keys;
+        for (int f = 0; f < n; ++f)
+          keys.push_back(median_network::KeyOf(frames[f * kPositions + c]));
+        const double plain = MedianOfKeys(keys.data(), n);
+        EXPECT_EQ(std::memcmp(&plain, &network[std::size_t(c)], 8), 0)
+            << n << " frames, position " << c << ": " << network[std::size_t(c)] << " not "
+            << plain;
+      }
+    }
+  }
+}
+
 // A batch reads its flats and darks from files as they are held in memory,
 // and refuses before converting anything when one is wrong.
 class FlatFieldBatch : public engine_test::EngineTest {
@@ -254,16 +287,21 @@ class FlatFieldBatch : public engine_test::EngineTest {
 TEST_F(FlatFieldBatch, FilesCombineAsInMemory) {
   const Bytes input = engine_test::LittleEndian16(engine_test::ScrambledImage(kX * kY, 4));
   WriteInput(0, input);
-  ASSERT_TRUE(job.RunBatch());
   const std::span<const unsigned char> flatSpans[] = {flats[0], flats[1], flats[2]};
   const std::span<const unsigned char> darkSpans[] = {dark};
-  FlatField field;
-  ASSERT_FALSE(
-      CombineFlatField(job.parameters(), job.correction, flatSpans, darkSpans, field).has_value());
-  EXPECT_EQ(field.flats, 3);
-  std::vector<std::int16_t> out(20);
-  ASSERT_FALSE(ConvertImage(job.parameters(), input, out, 0, &field).has_value());
-  EXPECT_EQ(ReadOutput(0), engine_test::LittleEndian16(out));
+  for (const bool withDark : {true, false}) {
+    SCOPED_TRACE(withDark);
+    if (!withDark) job.correction.dark = {};
+    ASSERT_TRUE(job.RunBatch());
+    FlatField field;
+    ASSERT_FALSE(CombineFlatField(job.parameters(), job.correction, flatSpans,
+                                  std::span(darkSpans).first(withDark ? 1 : 0), field)
+                     .has_value());
+    EXPECT_EQ(field.flats, 3);
+    std::vector<std::int16_t> out(20);
+    ASSERT_FALSE(ConvertImage(job.parameters(), input, out, 0, &field).has_value());
+    EXPECT_EQ(ReadOutput(0), engine_test::LittleEndian16(out));
+  }
 }
 
 TEST_F(FlatFieldBatch, RefusedBeforeAnythingIsConverted) {
