@@ -405,8 +405,9 @@ settings: a settings file (str or path), or None for the desktop program's
 
 A batch refused before anything is converted (parameters the converter
 refuses, buffers the machine cannot hold, outputs that would replace inputs
-read later, flats or darks missing or short) raises ValueError with the converter's message; an override of
-the wrong type raises TypeError naming it.
+read later, flats or darks missing or short) raises ValueError with the
+converter's message; an override of the wrong type raises TypeError naming
+it.
 
 Returns a dict once converting has begun: "end" (how the batch ended:
 "input_missing" is the normal end; "stopped", "input_not_opened",
