@@ -31,6 +31,15 @@ constexpr const char* kSigned = "0 for signed, 1 for unsigned";
 constexpr const char* kAngle = "angle in millionths of a degree";
 constexpr const char* kScale = "factor for float samples, in thousandths";
 
+constexpr ParameterRange kNameChars{0, 256};
+constexpr ParameterRange kChoice{0, 1};
+constexpr ParameterRange kCount{0, 10000};
+constexpr ParameterRange kCorner{-10000, 10000};
+// The left edge may not go as far out as the other three.
+constexpr ParameterRange kLeftEdge{-1000, 10000};
+constexpr ParameterRange kDegrees{-180, 180};
+constexpr ParameterRange kUnbounded{0, 0};
+
 }  // namespace
 
 const std::array<ParameterOption, 14> kParameterOptions{{
@@ -58,28 +67,28 @@ const std::array<ParameterOption, 14> kParameterOptions{{
 
 // clang-format off
 const std::array<ParameterDescriptor, 21> kParameterTable{{
-  // member         name            key                 form         first run   option part      choices       label         place
-  {&S::inFolder,    "in_folder",    "ProjInFolder",     Text,        "d:\\data", 0,  nullptr,  kNoChoice,    kFolders,     0},
-  {&S::inFormat,    "in_format",    "ProjInFormat",     Text,        "raw.%04i", 2,  nullptr,  kNoChoice,    kPatterns,    2},
-  {&S::outFolder,   "out_folder",   "ProjOutFolder",    Text,        "d:\\data", 1,  nullptr,  kNoChoice,    kFolders,     1},
-  {&S::outFormat,   "out_format",   "ProjOutFormat",    Text,        "raw.%04i", 3,  nullptr,  kNoChoice,    kPatterns,    3},
-  {&S::startNumber, "start_number", "ProjInStartNum",   Integer,     "0",        4,  nullptr,  kNoChoice,    kStart,       5},
-  {&S::headerLen,   "header_len",   "HeaderLen",        Integer,     "0",        5,  nullptr,  kNoChoice,    kHeader,      4},
-  {&S::sampleType,  "sample_type",  "Type",             Integer,     "0",        6,  nullptr,  kSampleTypes, kType,        6},
-  {&S::byteOrder,   "byte_order",   "Endian",           Integer,     "0",        7,  nullptr,  kByteOrders,  kEndian,      7},
-  {&S::signedness,  "signedness",   "Signed",           Integer,     "0",        -1, nullptr,  kSignedness,  kSigned,      8},
-  {&S::inSizeX,     "in_size_x",    "InProjSizeX",      Integer,     "512",      8,  "width",  kNoChoice,    kInSize,      9},
-  {&S::inSizeY,     "in_size_y",    "InProjSizeY",      Integer,     "512",      8,  "height", kNoChoice,    kInSize,      10},
-  {&S::outSizeX,    "out_size_x",   "OutProjSizeX",     Integer,     "512",      9,  "width",  kNoChoice,    kOutSize,     11},
-  {&S::outSizeY,    "out_size_y",   "OutProjSizeY",     Integer,     "512",      9,  "height", kNoChoice,    kOutSize,     12},
-  {&S::cropLeft,    "crop_left",    "UpLeftCornerX",    Integer,     "0",        10, "left",   kNoChoice,    kTopLeft,     13},
-  {&S::cropTop,     "crop_top",     "UpLeftCornerY",    Integer,     "0",        10, "top",    kNoChoice,    kTopLeft,     14},
-  {&S::cropRight,   "crop_right",   "DownRightCornerX", Integer,     "512",      10, "right",  kNoChoice,    kBottomRight, 15},
-  {&S::cropBottom,  "crop_bottom",  "DownRightCornerY", Integer,     "512",      10, "bottom", kNoChoice,    kBottomRight, 16},
-  {&S::rotCentreX,  "rot_centre_x", "RotatCtrX",        Integer,     "256",      11, "x",      kNoChoice,    kCentre,      17},
-  {&S::rotCentreY,  "rot_centre_y", "RotatCtrY",        Integer,     "256",      11, "y",      kNoChoice,    kCentre,      18},
-  {&S::angle,       "angle",        "Rotatangle",       Millionths,  "0",        12, nullptr,  kNoChoice,    kAngle,       19},
-  {&S::scale,       "scale",        "Scale",            Thousandths, "1000",     13, nullptr,  kNoChoice,    kScale,       20},
+  // member         name            key                 form         first run   option part      choices       label         place  range
+  {&S::inFolder,    "in_folder",    "ProjInFolder",     Text,        "d:\\data", 0,  nullptr,  kNoChoice,    kFolders,     0,     kNameChars},
+  {&S::inFormat,    "in_format",    "ProjInFormat",     Text,        "raw.%04i", 2,  nullptr,  kNoChoice,    kPatterns,    2,     kNameChars},
+  {&S::outFolder,   "out_folder",   "ProjOutFolder",    Text,        "d:\\data", 1,  nullptr,  kNoChoice,    kFolders,     1,     kNameChars},
+  {&S::outFormat,   "out_format",   "ProjOutFormat",    Text,        "raw.%04i", 3,  nullptr,  kNoChoice,    kPatterns,    3,     kNameChars},
+  {&S::startNumber, "start_number", "ProjInStartNum",   Integer,     "0",        4,  nullptr,  kNoChoice,    kStart,       5,     kCount},
+  {&S::headerLen,   "header_len",   "HeaderLen",        Integer,     "0",        5,  nullptr,  kNoChoice,    kHeader,      4,     kCount},
+  {&S::sampleType,  "sample_type",  "Type",             Integer,     "0",        6,  nullptr,  kSampleTypes, kType,        6,     kChoice},
+  {&S::byteOrder,   "byte_order",   "Endian",           Integer,     "0",        7,  nullptr,  kByteOrders,  kEndian,      7,     kChoice},
+  {&S::signedness,  "signedness",   "Signed",           Integer,     "0",        -1, nullptr,  kSignedness,  kSigned,      8,     kChoice},
+  {&S::inSizeX,     "in_size_x",    "InProjSizeX",      Integer,     "512",      8,  "width",  kNoChoice,    kInSize,      9,     kCount},
+  {&S::inSizeY,     "in_size_y",    "InProjSizeY",      Integer,     "512",      8,  "height", kNoChoice,    kInSize,      10,    kCount},
+  {&S::outSizeX,    "out_size_x",   "OutProjSizeX",     Integer,     "512",      9,  "width",  kNoChoice,    kOutSize,     11,    kCount},
+  {&S::outSizeY,    "out_size_y",   "OutProjSizeY",     Integer,     "512",      9,  "height", kNoChoice,    kOutSize,     12,    kCount},
+  {&S::cropLeft,    "crop_left",    "UpLeftCornerX",    Integer,     "0",        10, "left",   kNoChoice,    kTopLeft,     13,    kLeftEdge},
+  {&S::cropTop,     "crop_top",     "UpLeftCornerY",    Integer,     "0",        10, "top",    kNoChoice,    kTopLeft,     14,    kCorner},
+  {&S::cropRight,   "crop_right",   "DownRightCornerX", Integer,     "512",      10, "right",  kNoChoice,    kBottomRight, 15,    kCorner},
+  {&S::cropBottom,  "crop_bottom",  "DownRightCornerY", Integer,     "512",      10, "bottom", kNoChoice,    kBottomRight, 16,    kCorner},
+  {&S::rotCentreX,  "rot_centre_x", "RotatCtrX",        Integer,     "256",      11, "x",      kNoChoice,    kCentre,      17,    kCount},
+  {&S::rotCentreY,  "rot_centre_y", "RotatCtrY",        Integer,     "256",      11, "y",      kNoChoice,    kCentre,      18,    kCount},
+  {&S::angle,       "angle",        "Rotatangle",       Millionths,  "0",        12, nullptr,  kNoChoice,    kAngle,       19,    kDegrees},
+  {&S::scale,       "scale",        "Scale",            Thousandths, "1000",     13, nullptr,  kNoChoice,    kScale,       20,    kUnbounded},
 }};
 // clang-format on
 
@@ -87,6 +96,13 @@ std::array<const ParameterDescriptor*, 21> ParametersInFileOrder() {
   std::array<const ParameterDescriptor*, 21> rows{};
   for (const ParameterDescriptor& row : kParameterTable) rows[std::size_t(row.filePlace)] = &row;
   return rows;
+}
+
+const ParameterDescriptor& ParameterRow(ParameterMember member) {
+  for (const ParameterDescriptor& row : kParameterTable) {
+    if (row.member == member) return row;
+  }
+  return kParameterTable.front();  // every member has its row
 }
 
 std::vector<const ParameterDescriptor*> ParametersOfOption(int option) {

@@ -50,6 +50,15 @@ struct ChoiceName {
   const char* flagHelp;
 };
 
+// What the dialog takes for a parameter: a number from `min` to `max`, or for
+// text at most `max` characters. Both 0 where it sets no bounds; the engine
+// and the other front ends have checks of their own.
+struct ParameterRange {
+  double min;
+  double max;
+  bool Bounded() const { return min < max; }
+};
+
 // One parameter, as every listing of the parameters names it.
 struct ParameterDescriptor {
   ParameterMember member;
@@ -62,6 +71,7 @@ struct ParameterDescriptor {
   std::array<ChoiceName, 2> choices;  // for a choice: its names for 0 and 1
   const char* label;                  // what the manual pages say of the key; a pair shares one
   int filePlace;                      // where the settings file has it
+  ParameterRange range;
 };
 
 extern const std::array<ParameterDescriptor, 21> kParameterTable;
@@ -71,6 +81,9 @@ extern const std::array<ParameterOption, 14> kParameterOptions;
 
 // The rows in the order the settings file holds the keys.
 std::array<const ParameterDescriptor*, 21> ParametersInFileOrder();
+
+// The row of `member`.
+const ParameterDescriptor& ParameterRow(ParameterMember member);
 
 // The rows option number `option` of kParameterOptions sets, in the order its
 // value gives them.

@@ -1,36 +1,46 @@
 #include "form/converter_exchange.h"
 
+#include "engine/parameter_table.h"
 #include "form/control_ids.h"
 
 namespace projconv {
 
 namespace {
 
-constexpr std::size_t kMaxTextChars = 256;
+using S = ConversionParameters;
+
+// The hidden controls' bound, which is also the counts' in the table.
 constexpr std::int32_t kMaxCount = 10000;
-constexpr std::int32_t kMinCorner = -10000;
-// The left edge may not go as far out as the other three.
-constexpr std::int32_t kMinCropLeft = -1000;
-constexpr FloatRange kAngleRange{-180.0f, 180.0f};
+
+// Each parameter's field takes what the parameter table gives as its range.
+void Text(DataExchange& dx, int id, std::string& value, std::string S::*member) {
+  dx.Text(id, value, std::size_t(ParameterRow(member).range.max));
+}
+
+template <typename Member>
+void Int(DataExchange& dx, int id, std::int32_t& value, Member member) {
+  const ParameterRange range = ParameterRow(member).range;
+  dx.Int(id, value, std::int32_t(range.min), std::int32_t(range.max));
+}
 
 void ExchangeNames(DataExchange& dx, ConverterValues& v) {
-  dx.Text(kIdcInFolderEdit, v.inFolder, kMaxTextChars);
-  dx.Text(kIdcOutFolderEdit, v.outFolder, kMaxTextChars);
-  dx.Text(kIdcInFormatEdit, v.inFormat, kMaxTextChars);
-  dx.Text(kIdcOutFormatEdit, v.outFormat, kMaxTextChars);
+  Text(dx, kIdcInFolderEdit, v.inFolder, &S::inFolder);
+  Text(dx, kIdcOutFolderEdit, v.outFolder, &S::outFolder);
+  Text(dx, kIdcInFormatEdit, v.inFormat, &S::inFormat);
+  Text(dx, kIdcOutFormatEdit, v.outFormat, &S::outFormat);
 }
 
 void ExchangeCountsAndHiddenControls(DataExchange& dx, ConverterValues& v) {
   dx.Int(kIdcSpare1014Edit, v.spare1014, 0, kMaxCount);
-  dx.Int(kIdcStartNumberEdit, v.startNumber, 0, kMaxCount);
+  Int(dx, kIdcStartNumberEdit, v.startNumber, &S::startNumber);
   dx.Check(kIdcCropHeaderCheck, v.cropFileHeader);
-  dx.Int(kIdcHeaderLenEdit, v.headerLen, 0, kMaxCount);
+  Int(dx, kIdcHeaderLenEdit, v.headerLen, &S::headerLen);
   dx.Check(kIdcZoomOutCheck, v.zoomOutByTwo);
   dx.Int(kIdcProgressEdit, v.progress, 0, kMaxCount);
   // The output size edits are exchanged here and again further down: when
   // loading the later rows win, when saving both members get the edit's value.
-  dx.Int(kIdcOutSizeXEdit, v.outSizeXCopy, 0, kMaxCount);
-  dx.Int(kIdcOutSizeYEdit, v.outSizeYCopy, 0, kMaxCount);
+  Int(dx, kIdcOutSizeXEdit, v.outSizeXCopy, &S::outSizeX);
+  Int(dx, kIdcOutSizeYEdit, v.outSizeYCopy, &S::outSizeY);
   dx.Int(kIdcSpare1034Edit, v.spare1034, 0, kMaxCount);
   dx.Int(kIdcSpare1035Edit, v.spare1035, 0, kMaxCount);
   dx.Int(kIdcSpare1036Edit, v.spare1036, 0, kMaxCount);
@@ -46,17 +56,18 @@ void ExchangeInputFormat(DataExchange& dx, ConverterValues& v) {
 }
 
 void ExchangeGeometry(DataExchange& dx, ConverterValues& v) {
-  dx.Int(kIdcInSizeXEdit, v.inSizeX, 0, kMaxCount);
-  dx.Int(kIdcInSizeYEdit, v.inSizeY, 0, kMaxCount);
-  dx.Int(kIdcOutSizeXEdit, v.outSizeX, 0, kMaxCount);
-  dx.Int(kIdcOutSizeYEdit, v.outSizeY, 0, kMaxCount);
-  dx.Int(kIdcCropRightEdit, v.cropRight, kMinCorner, kMaxCount);
-  dx.Int(kIdcCropBottomEdit, v.cropBottom, kMinCorner, kMaxCount);
-  dx.Int(kIdcRotCentreXEdit, v.rotCentreX, 0, kMaxCount);
-  dx.Float(kIdcAngleEdit, v.angle, kAngleRange);
-  dx.Int(kIdcCropLeftEdit, v.cropLeft, kMinCropLeft, kMaxCount);
-  dx.Int(kIdcCropTopEdit, v.cropTop, kMinCorner, kMaxCount);
-  dx.Int(kIdcRotCentreYEdit, v.rotCentreY, 0, kMaxCount);
+  Int(dx, kIdcInSizeXEdit, v.inSizeX, &S::inSizeX);
+  Int(dx, kIdcInSizeYEdit, v.inSizeY, &S::inSizeY);
+  Int(dx, kIdcOutSizeXEdit, v.outSizeX, &S::outSizeX);
+  Int(dx, kIdcOutSizeYEdit, v.outSizeY, &S::outSizeY);
+  Int(dx, kIdcCropRightEdit, v.cropRight, &S::cropRight);
+  Int(dx, kIdcCropBottomEdit, v.cropBottom, &S::cropBottom);
+  Int(dx, kIdcRotCentreXEdit, v.rotCentreX, &S::rotCentreX);
+  const ParameterRange degrees = ParameterRow(&S::angle).range;
+  dx.Float(kIdcAngleEdit, v.angle, FloatRange{float(degrees.min), float(degrees.max)});
+  Int(dx, kIdcCropLeftEdit, v.cropLeft, &S::cropLeft);
+  Int(dx, kIdcCropTopEdit, v.cropTop, &S::cropTop);
+  Int(dx, kIdcRotCentreYEdit, v.rotCentreY, &S::rotCentreY);
   dx.Float(kIdcScaleEdit, v.scale);
 }
 

@@ -95,6 +95,10 @@ void WrongType(const Argument& argument, const std::string& expected) {
   Refuse(argument, false, expected, Describe(argument.value));
 }
 
+void WrongType(const Argument& argument, const std::string& expected, const std::string& got) {
+  Refuse(argument, false, expected, got);
+}
+
 void WrongValue(const Argument& argument, const std::string& expected, const std::string& got) {
   Refuse(argument, true, expected, got);
 }

@@ -25,6 +25,9 @@ std::string Shortened(const std::string& text, std::size_t limit = 40);
 std::string Describe(py::handle value);
 
 [[noreturn]] void WrongType(const Argument& argument, const std::string& expected);
+// The same for a part of the argument's value that `got` describes.
+[[noreturn]] void WrongType(const Argument& argument, const std::string& expected,
+                            const std::string& got);
 [[noreturn]] void WrongValue(const Argument& argument, const std::string& expected,
                              const std::string& got);
 

@@ -7,8 +7,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -32,53 +30,16 @@
 #include "engine/refusal.h"
 #include "engine/single_image.h"
 #include "python/argument_values.h"
+#include "python/byte_view.h"
 #include "python/call_arguments.h"
-#include "settings/desktop_file.h"
-#include "settings/stored_settings.h"
+#include "python/image_correction.h"
+#include "python/settings_values.h"
 
 namespace py = pybind11;
 
 namespace projconv {
 
 namespace {
-
-// The bytes of any object that exports a buffer. A C-contiguous buffer is
-// used where it lies; anything else is copied once into a bytes object that
-// the view holds for as long as it is needed.
-class ByteView {
- public:
-  explicit ByteView(const Argument& data) {
-    const char* expected = "bytes or another object with the buffer protocol";
-    if (!data) WrongType(data, expected);
-    if (PyObject_GetBuffer(data.value.ptr(), &view_, PyBUF_SIMPLE) == 0) {
-      held_ = true;
-      return;
-    }
-    PyErr_Clear();
-    // Strided views and the like: memoryview knows how to lay them out.
-    try {
-      copy_ = py::module_::import("builtins").attr("memoryview")(data.value).attr("tobytes")();
-    } catch (const py::error_already_set& e) {
-      if (e.matches(PyExc_TypeError)) WrongType(data, expected);
-      throw;
-    }
-    if (PyObject_GetBuffer(copy_.ptr(), &view_, PyBUF_SIMPLE) != 0) throw py::error_already_set();
-    held_ = true;
-  }
-  ByteView(const ByteView&) = delete;
-  ByteView& operator=(const ByteView&) = delete;
-  ~ByteView() {
-    if (held_) PyBuffer_Release(&view_);
-  }
-  std::span<const unsigned char> bytes() const {
-    return {static_cast<const unsigned char*>(view_.buf), std::size_t(view_.len)};
-  }
-
- private:
-  Py_buffer view_{};
-  bool held_ = false;
-  py::object copy_;
-};
 
 // A keyword holding a tuple of the parameters one option of projconv-batch
 // sets, named as that option is: in_size for --in-size.
@@ -156,9 +117,10 @@ void CheckSizes(const ConversionParameters& p) {
 }
 
 // One image, converted with the GIL released, into a fresh (height, width)
-// int16 array.
+// int16 array; corrected when a flat is given.
 py::array_t<std::int16_t> ConvertBytes(const ConversionParameters& p, const ByteView& data,
-                                       const char* dataKeyword, int threads) {
+                                       const char* dataKeyword, int threads,
+                                       const ImageCorrection& correction) {
   CheckSizes(p);
   if (const std::optional<Refusal> refusal = CheckParameters(p, false)) {
     Refuse(*refusal, dataKeyword);
@@ -168,12 +130,13 @@ py::array_t<std::int16_t> ConvertBytes(const ConversionParameters& p, const Byte
                           std::to_string(data.bytes().size()) + " bytes, fewer than header_len " +
                           std::to_string(p.headerLen));
   }
+  const std::optional<FlatField> field = CombinedField(correction, p, threads);
   py::array_t<std::int16_t> out({py::ssize_t(p.outSizeY), py::ssize_t(p.outSizeX)});
   const std::span<std::int16_t> samples(out.mutable_data(), std::size_t(out.size()));
   std::optional<Refusal> refusal;
   {
     py::gil_scoped_release released;
-    refusal = ConvertImage(p, data.bytes(), samples, threads);
+    refusal = ConvertImage(p, data.bytes(), samples, threads, field ? &*field : nullptr);
   }
   if (refusal) Refuse(*refusal, dataKeyword);
   return out;
@@ -195,10 +158,11 @@ py::array_t<std::int16_t> PyConvertImage(const py::args& args, const py::kwargs&
     p.signedness = BoolOf(isSigned) ? Signedness::Signed : Signedness::Unsigned;
   }
   if (const Argument header = call.Take("header_len")) p.headerLen = Int32Of(header);
+  const ImageCorrection correction = TakeImageCorrection(call);
   const Argument threads = call.Take("threads");
   const int threadCount = threads ? ThreadsOf(threads) : 0;
   call.Finish();
-  return ConvertBytes(p, view, "data", threadCount);
+  return ConvertBytes(p, view, "data", threadCount, correction);
 }
 
 // The array the caller gave, as numpy takes it (a list of rows, too).
@@ -232,6 +196,7 @@ py::array_t<std::int16_t> PyConvertArray(const py::args& args, const py::kwargs&
   p.inSizeX = std::int32_t(array.shape(1));
   p.inSizeY = std::int32_t(array.shape(0));
   TakeGeometry(call, p);
+  const ImageCorrection correction = TakeImageCorrection(call);
   const Argument threads = call.Take("threads");
   const int threadCount = threads ? ThreadsOf(threads) : 0;
   call.Finish();
@@ -258,109 +223,14 @@ py::array_t<std::int16_t> PyConvertArray(const py::args& args, const py::kwargs&
                           Shortened(py::str(py::handle(dtype)).cast<std::string>()));
   }
   const ByteView view(Argument{"array", contiguous});
-  return ConvertBytes(p, view, "array", threadCount);
-}
-
-py::dict ParametersDict(const ConversionParameters& p) {
-  py::dict out;
-  ForEachNamedValue(p, [&out](const char* name, const auto& value) {
-    using T = std::remove_cvref_t<decltype(value)>;
-    if constexpr (std::is_same_v<T, float>) {
-      out[name] = static_cast<double>(value);  // exactly
-    } else {
-      out[name] = value;
-    }
-  });
-  return out;
-}
-
-void Override(ConversionParameters& p, const Argument& argument) {
-  for (const ParameterDescriptor& parameter : kParameterTable) {
-    if (argument.name != parameter.name) continue;
-    std::visit(
-        [&](auto member) {
-          using T = std::remove_cvref_t<decltype(p.*member)>;
-          if constexpr (std::is_same_v<T, std::string>) {
-            p.*member = TextOf(argument);  // folders may be given as paths
-          } else if constexpr (std::is_same_v<T, float>) {
-            p.*member = static_cast<float>(FloatOf(argument));
-          } else if constexpr (std::is_enum_v<T>) {
-            const auto& [zero, one] = parameter.choices;
-            p.*member = ChoiceOf<T>(argument, zero.name, one.name, true);
-          } else {
-            p.*member = Int32Of(argument);
-          }
-        },
-        parameter.member);
-    return;
-  }
-  throw py::type_error("run_batch() got an unexpected keyword argument '" +
-                       Shortened(argument.name) + "'");
-}
-
-// The keys read_settings gives, for its docstring, wrapped as the rest of it.
-std::string ReadSettingsDoc() {
-  std::string text =
-      "path: the file, or None for the desktop program's settings (the built-in defaults when it "
-      "has none). Keys are ";
-  for (std::size_t i = 0; i < kParameterTable.size(); ++i) {
-    const ParameterDescriptor& row = kParameterTable[i];
-    text += row.name;
-    if (row.choices[0].name != nullptr) {
-      text += std::string(" (0 ") + row.choices[0].name + ", 1 " + row.choices[1].name + ")";
-    }
-    text += i + 2 < kParameterTable.size() ? ", " : i + 1 < kParameterTable.size() ? " and " : "";
-  }
-  text +=
-      "; the dict can be passed back to run_batch as overrides. A file with problems raises "
-      "ValueError naming the keys.";
-  constexpr std::size_t kWidth = 77;
-  std::string wrapped;
-  std::string line;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(' ', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string word = text.substr(start, end - start);
-    if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
-      wrapped += line + "\n";
-      line = "   ";
-    }
-    line += (line.empty() ? "" : " ") + word;
-    start = end + 1;
-  }
-  return wrapped + line;
-}
-
-// A settings file's name, or nothing for None.
-std::optional<std::string> SettingsPath(const Argument& path) {
-  if (!path || path.value.is_none()) return std::nullopt;
-  return TextOf(path);
-}
-
-// As projconv-batch starts: a named file, or the desktop program's file when
-// there is one, or the built-in defaults. A file with problems is refused.
-ConversionParameters BaseParameters(const std::optional<std::string>& path) {
-  const std::string file = path.value_or(DesktopSettingsFile());
-  struct stat info {};
-  if (!path && ::stat(file.c_str(), &info) != 0) return FirstRunParameters();
-  const StoredLoad load = LoadNamedSettings(file);
-  if (!load.problems.empty()) {
-    std::string message;
-    for (const std::string& problem : load.problems) {
-      if (!message.empty()) message += "\n";
-      message += "settings file " + file + ": " + problem;
-    }
-    throw py::value_error(message);
-  }
-  return load.settings;
+  return ConvertBytes(p, view, "array", threadCount, correction);
 }
 
 py::dict PyReadSettings(const py::args& args, const py::kwargs& kwargs) {
   CallArguments call("read_settings", args, kwargs, {"path"});
   const std::optional<std::string> path = SettingsPath(call.Take("path"));
   call.Finish();
-  return ParametersDict(BaseParameters(path));
+  return SettingsDict(BaseSettings(path));
 }
 
 // Keeps the batch's messages for the caller; the batch calls it on its own
@@ -387,13 +257,14 @@ constexpr auto kSignalPoll = std::chrono::milliseconds(50);
 
 py::dict PyRunBatch(const py::args& args, const py::kwargs& kwargs) {
   CallArguments call("run_batch", args, kwargs, {"settings"});
-  ConversionParameters p = BaseParameters(SettingsPath(call.Take("settings")));
+  StoredLoad settings = BaseSettings(SettingsPath(call.Take("settings")));
   const Argument threadsArgument = call.Take("threads");
   const int threads = threadsArgument ? ThreadsOf(threadsArgument) : 0;
-  for (const Argument& argument : call.TakeRest()) Override(p, argument);
+  for (const Argument& argument : call.TakeRest()) Override(settings, argument);
 
   ProjectionJob job;
-  job.SetParameters(p);
+  job.SetParameters(settings.settings);
+  job.correction = settings.correction;
   job.batch.workerThreads = threads;
   CollectingReporter reporter;
   job.dialog = &reporter;
@@ -459,7 +330,7 @@ PYBIND11_MODULE(projconv, m) {
 
   m.def(
       "convert_image", &PyConvertImage,
-      R"(convert_image(data, *, in_size, out_size, crop, centre, angle=0.0, sample_type='int16', byte_order='little', signed=True, header_len=0, scale=1.0, threads=0)
+      R"(convert_image(data, *, in_size, out_size, crop, centre, angle=0.0, sample_type='int16', byte_order='little', signed=True, header_len=0, scale=1.0, flat=None, dark=None, combine='mean', correct='transmission', correct_scale=None, threads=0)
 --
 
 Converts the bytes of one raw input file, header included.
@@ -476,19 +347,31 @@ byte_order: "little" or "big", for int16 samples.
 signed: False for unsigned int16 samples, which are halved into 0..32767.
 header_len: bytes before the samples; data shorter than the header is refused.
 scale: factor for float32 samples, held as a 32-bit float.
+flat, dark: the open-beam and dark images to correct with: the bytes of one
+    raw file of the input's layout (header included, as data), a sequence of
+    them, or a numpy array of frames without a header, (height, width) or
+    (n, height, width), of the input's sample type (int16, uint16 or
+    float32) in either byte order; a sequence may hold such arrays too.
+    Each kind is combined sample by sample; dark needs flat.
+combine: "mean" or "median", how the flats and the darks are combined.
+correct: "transmission" or "attenuation" (its minus logarithm).
+correct_scale: the factor of the corrected samples, a double; None for
+    10000 (transmission) or 1000 (attenuation).
 threads: threads for this image, 0 for one per processor; the result is the
     same for any number.
 
 Returns an int16 array of shape (out_height, out_width): the samples
 projconv-batch writes for this file as the first of a batch. An image part
 shorter than in_size reads as a batch's first image would (the rest is 0).
-Parameters the converter refuses raise ValueError with its message; an
-argument of the wrong type raises TypeError. Either message names the keyword
+With flat, the image is corrected as a batch with those files as flats and
+darks corrects it. Parameters the converter refuses raise ValueError with its
+message; an argument of the wrong type raises TypeError. Either message names the keyword
 and is a line long, whatever the data. The GIL is released while the image is
 made, so threads convert in parallel.)");
 
-  m.def("convert_array", &PyConvertArray,
-        R"(convert_array(array, *, out_size, crop, centre, angle=0.0, scale=1.0, threads=0)
+  m.def(
+      "convert_array", &PyConvertArray,
+      R"(convert_array(array, *, out_size, crop, centre, angle=0.0, scale=1.0, flat=None, dark=None, combine='mean', correct='transmission', correct_scale=None, threads=0)
 --
 
 Converts a 2-D image array of shape (height, width).
@@ -496,7 +379,7 @@ Converts a 2-D image array of shape (height, width).
 The sample type, byte order and signedness come from the dtype: int16,
 uint16 (halved into 0..32767) or float32 (times `scale`), in either byte
 order; a non-contiguous array is copied first. The other keywords are those
-of convert_image. Returns the same int16 array convert_image returns for the
+of convert_image; flats and darks given as bytes have no header here. Returns the same int16 array convert_image returns for the
 array's bytes.)");
 
   m.def("run_batch", &PyRunBatch,
@@ -511,13 +394,20 @@ settings: a settings file (str or path), or None for the desktop program's
 **overrides: single parameters by the names read_settings gives them, such
     as in_folder=..., out_folder=..., angle=3.5, in_size_x=2048;
     sample_type, byte_order and signedness also take "int16"/"float32",
-    "little"/"big" and "signed"/"unsigned". threads=N sets the threads per
-    image (0 for one per processor).
+    "little"/"big" and "signed"/"unsigned". The flat-field correction goes
+    by the keys of the [Correction] section: flat_pattern, flat_first,
+    flat_count, dark_pattern, dark_first, dark_count, combine ("mean" or
+    "median"), correct ("transmission" or "attenuation", the key Mode) and
+    correct_scale (a number, or None for the mode's default, the key Scale);
+    patterns are relative to in_folder unless absolute, and an empty
+    flat_pattern corrects nothing. threads=N sets the threads per image
+    (0 for one per processor).
 
 A batch refused before anything is converted (parameters the converter
 refuses, buffers the machine cannot hold, outputs that would replace inputs
-read later) raises ValueError with the converter's message; an override of
-the wrong type raises TypeError naming it.
+read later, flats or darks missing or short) raises ValueError with the
+converter's message; an override of the wrong type raises TypeError naming
+it.
 
 Returns a dict once converting has begun: "end" (how the batch ended:
 "input_missing" is the normal end; "stopped", "input_not_opened",
@@ -531,7 +421,7 @@ raised once it has ended, with the files written so far kept.)");
   const std::string readSettingsDoc = R"(read_settings(path=None)
 --
 
-Reads a settings file into a dict of the 21 parameters.
+Reads a settings file into a dict of the 21 parameters and the correction.
 
 )" + ReadSettingsDoc();
   m.def("read_settings", &PyReadSettings, readSettingsDoc.c_str());

@@ -49,6 +49,27 @@ def image(**change):
     (lambda: projconv.run_batch(threads="2"), TypeError, "threads: expected an integer"),
     (lambda: projconv.run_batch(BIG), ValueError, "settings: expected"),
     (lambda: projconv.read_settings(path=5), TypeError, "path: expected a str"),
+    (image(flat=5), TypeError, "flat: expected bytes, a sequence of bytes or a numpy array of "
+     "frames, got int 5"),
+    (image(flat="flat.raw"), TypeError, "flat: expected bytes"),
+    (image(dark=[BIG, 2.5], flat=BIG), TypeError, "dark: expected bytes, a sequence of bytes "
+     "or a numpy array of frames, got float 2.5 as item 1"),
+    (image(flat=[]), ValueError, "flat: expected at least one frame, got a list of 0"),
+    (image(flat=np.zeros((0, 8, 8), np.int16)), ValueError, "flat: expected at least one frame"),
+    (image(flat=[np.zeros((3, 8, 7), np.int16)]), ValueError,
+     "flat: expected frames of shape (8, 8) or (n, 8, 8), got an array of shape (3, 8, 7) as "
+     "item 0"),
+    (image(flat=np.zeros((8, 8), np.uint16)), ValueError,
+     "flat: expected frames of int16, the sample type of the input, got an array of uint16"),
+    (image(flat=[BIG, bytes(127)]), ValueError,
+     "flat: The flat image 1 holds 127 bytes, a whole input needs 128"),
+    (image(dark=BIG), ValueError, "dark: A dark field needs a flat field to correct with"),
+    (image(correct="attenuation"), ValueError, "correct: expected it together with flat, got no"),
+    (image(flat=BIG, combine="middle"), ValueError, 'combine: expected "mean" or "median"'),
+    (image(flat=BIG, correct_scale=float("inf")), ValueError,
+     "correct_scale: expected a finite number or None, got float inf"),
+    (lambda: projconv.run_batch(flat_count="3"), TypeError, "flat_count: expected an integer"),
+    (lambda: projconv.run_batch(correct=1), TypeError, 'correct: expected "transmission"'),
 ])
 def test_bad_call_named_in_a_line(call, error, words):
     with pytest.raises(error) as raised:
