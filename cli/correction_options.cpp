@@ -96,8 +96,9 @@ const CorrectionOption kOptions[] = {
     {"combine", "mean|median",
      "How the flats, and the darks, are combined sample by sample; mean by default.", Combine},
     {"correct", "transmission|attenuation",
-     "What the corrected samples are, (input - dark) / (flat - dark) or its negative natural "
-     "logarithm; transmission by default, only with a flat field.",
+     "Whether the corrected samples are transmission, (input minus dark) / (flat minus dark), "
+     "or attenuation, its negative natural logarithm; transmission by default, only with a "
+     "flat field.",
      Mode},
     {"correct-scale", "S",
      "The factor the corrected samples are multiplied by before they are made 16-bit; 10000 "
