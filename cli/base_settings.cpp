@@ -10,7 +10,7 @@ namespace {
 
 BaseSettings FromFile(const QString& path) {
   SettingsLoad load = LoadSettingsFile(path);
-  BaseSettings base{load.settings, {}};
+  BaseSettings base{load.settings, load.correction, {}};
   for (const QString& problem : load.problems) {
     base.problems << QStringLiteral("settings file %1: %2").arg(path, problem);
   }

@@ -165,6 +165,7 @@ void DefineOptions(QCommandLineParser& parser) {
       parser.addOption({QLatin1String(flag.name), QLatin1String(flag.flagHelp)});
     }
   }
+  DefineCorrectionOptions(parser);
   parser.addOption({QStringLiteral("preview"),
                     QStringLiteral("Convert nothing: draw the first input file with the crop "
                                    "window and the centre of rotation over it, beside the image "
@@ -290,6 +291,9 @@ ParsedArguments ParseBatchArguments(const QStringList& arguments,
     if (auto error = read(parser, options)) return *error;
   }
   if (auto problem = ReadOutputOptions(parser, options.output)) return UsageError{*problem};
+  if (auto problem = ReadCorrectionOptions(parser, options.correction)) {
+    return UsageError{*problem};
+  }
   if (auto problem = ReadSequenceOptions(parser, environment, options.sequence)) {
     return UsageError{*problem};
   }

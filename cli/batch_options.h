@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/correction_options.h"
 #include "cli/output_options.h"
 #include "cli/probe_options.h"
 #include "cli/sequence_options.h"
@@ -32,7 +33,8 @@ struct BatchOptions {
   OutputChoice output;  // --out-type, --out-file, --sidecar
   // --count, --out-start, --shard, --skip-existing, --follow, --progress
   SequenceChoice sequence;
-  ProbeRequest probe;  // --probe FILE: print the layouts that read it best instead
+  ProbeRequest probe;           // --probe FILE: print the layouts that read it best instead
+  CorrectionChoice correction;  // --flat, --dark and the rest, over [Correction]
   std::vector<SettingsOverride> overrides;
 
   void ApplyOverrides(ConversionParameters& settings) const;

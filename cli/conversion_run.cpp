@@ -13,6 +13,7 @@
 #include "cli/interrupt.h"
 #include "cli/sidecar_folder.h"
 #include "cli/terminal_text.h"
+#include "containers/correction_record.h"
 #include "containers/output_formats.h"
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
@@ -93,7 +94,7 @@ BatchRun RunBatch(ProjectionJob& job, ConsoleReporter& reporter, const OutputCho
                                      : ExpectedOutputBytes(settings);
   std::unique_ptr<ImageSink> sink = MakeOutputSink(
       output, settings, expected, QCoreApplication::applicationVersion().toStdString(),
-      job.batch.span.outStart + job.batch.span.skip);
+      job.batch.span.outStart + job.batch.span.skip, job.correction);
   job.batch.sink = sink.get();
   job.dialog = &reporter;
   SequenceCounter forecast;  // counted alongside the batch, for the progress line only
@@ -130,9 +131,13 @@ int WithSidecar(const BatchRecord& record, int status) {
 }  // namespace
 
 int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
-                  const OutputChoice& output, const SequenceChoice& sequence) {
+                  const OutputChoice& output, const SequenceChoice& sequence,
+                  const CorrectionParameters& correction) {
   ProjectionJob job;
   job.SetParameters(settings);
+  // The files counted once, here: the batch reads the very files its
+  // record names, even while more are being written.
+  job.correction = WithCountsFixed(correction, settings.inFolder);
   job.batch.workerThreads = threads;
   const bool drawProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
   ConsoleReporter reporter(drawProgress, BytesPerImage(job));
@@ -150,7 +155,7 @@ int RunConversion(const ConversionParameters& settings, bool quiet, int threads,
   int status = ExitCodeFor(result.end, result.filesWritten + result.filesKept);
   if (!sidecarRefused) {
     status = WithSidecar({QCoreApplication::applicationVersion().toStdString(), settings, output,
-                          result, job.batch.span},
+                          result, job.batch.span, job.correction},
                          status);
   }
   if (sequence.jsonProgress) reporter.PrintEnd(result, status);

@@ -23,12 +23,14 @@ constexpr ExitStatusMeaning kMeanings[] = {
      "them); or the --probe FILE could not be read, or reads as noise in every layout"},
     {kExitRefused,
      "the batch was refused: its parameters (such as an angle beyond -180 to 180, or outputs "
-     "that would replace inputs it reads later), memory, or a settings file that cannot be read; "
+     "that would replace inputs it reads later), memory, a settings file that cannot be read, or "
+     "a flat or dark file that is missing, not a file, unreadable or shorter than a whole input; "
      "or no layout fits the --probe FILE and the options given"},
     {kExitUsage,
      "the command line is malformed: an unknown option, or a value the option cannot read "
-     "(letters or nan where a number belongs, a size not written WxH); the message names the "
-     "option"},
+     "(letters or nan where a number belongs, a size not written WxH, a --flat-count of 0), or "
+     "options that need what is not there (--dark or --correct without a flat field, "
+     "--flat-first with a plain file name); the message names the option"},
     {kExitInterrupted, "interrupted (SIGINT or SIGTERM); the image in progress was finished first"},
 };
 

@@ -60,11 +60,14 @@ int Convert(const BatchOptions& options) {
     return kExitRefused;
   }
   options.ApplyOverrides(base.settings);
+  if (auto problem = options.correction.ApplyTo(base.correction)) {
+    return ReportUsageError(UsageError{*problem});
+  }
   if (!options.previewFile.isEmpty())
     return WritePreviewPicture(base.settings, options.sequence.span, options.previewFile,
-                               options.quiet);
+                               options.quiet, base.correction);
   return RunConversion(base.settings, options.quiet, options.threads, options.output,
-                       options.sequence);
+                       options.sequence, base.correction);
 }
 
 }  // namespace

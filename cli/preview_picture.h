@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "engine/conversion_parameters.h"
+#include "engine/flat_field.h"
 #include "engine/sequence_span.h"
 
 namespace projconv {
@@ -14,8 +15,11 @@ namespace projconv {
 // status; problems are told on standard error, and unless `quiet` a line
 // says what was drawn. The first output is numbered as `span` numbers it,
 // and a batch over `span` that would be refused (an output replacing an
-// input it reads later, say) is told as the batch would tell it.
+// input it reads later, say) is told as the batch would tell it. With a
+// flat field in `correction`, the output is the corrected one, and flats or
+// darks the batch would refuse are told as it would tell them.
 int WritePreviewPicture(const ConversionParameters& settings, const SequenceSpan& span,
-                        const QString& file, bool quiet);
+                        const QString& file, bool quiet,
+                        const CorrectionParameters& correction = {});
 
 }  // namespace projconv

@@ -11,6 +11,7 @@
 #include <string>
 #include <type_traits>
 
+#include "containers/correction_record.h"
 #include "engine/parameter_table.h"
 
 namespace projconv {
@@ -68,6 +69,19 @@ void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::str
   });
 }
 
+void CorrectionAttributes(hid_t on, const CorrectionParameters& c) {
+  ForEachCorrectionValue(c, [on](const char* name, const auto& value) {
+    using T = std::remove_cvref_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, std::string>) {
+      TextAttribute(on, name, value);
+    } else if constexpr (std::is_same_v<T, double>) {
+      Attribute(on, name, H5T_NATIVE_DOUBLE, value);
+    } else {
+      Attribute(on, name, H5T_NATIVE_INT32, value);
+    }
+  });
+}
+
 // Room in the file for one more image, and some for the metadata that grows
 // with it, obtained from the file system before HDF5 is asked to write: a
 // write that fails inside HDF5 leaves its caches in a state it can neither
@@ -89,12 +103,13 @@ int ReserveRoom(hid_t file, const std::string& path, std::uint64_t bytes) {
 }  // namespace
 
 Hdf5Stack::Hdf5Stack(std::string path, ConversionParameters parameters, std::string version,
-                     std::int64_t firstOutputNumber)
+                     std::int64_t firstOutputNumber, CorrectionParameters correction)
     : path_(std::move(path)),
       replaced_(path_),
       parameters_(std::move(parameters)),
       version_(std::move(version)),
-      firstOutputNumber_(firstOutputNumber) {}
+      firstOutputNumber_(firstOutputNumber),
+      correction_(std::move(correction)) {}
 
 Hdf5Stack::~Hdf5Stack() {
   SinkFailure ignored;
@@ -141,6 +156,7 @@ bool Hdf5Stack::Create(std::int32_t width, std::int32_t height) {
   H5Gclose(group);
   if (dataset_ < 0) return false;
   ParameterAttributes(dataset_, parameters_, version_, firstOutputNumber_);
+  if (correction_.Enabled()) CorrectionAttributes(dataset_, correction_);
   return H5Fflush(file_, H5F_SCOPE_GLOBAL) >= 0;
 }
 

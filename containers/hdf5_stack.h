@@ -5,7 +5,8 @@
 // grown as each image comes and flushed after it, so that the file is
 // complete up to the last image whatever ends the batch. The conversion's
 // parameters, the program's version and the output number of the first
-// image stand as attributes of the dataset.
+// image stand as attributes of the dataset, and so does the flat-field
+// correction of a batch that corrects (containers/correction_record.h).
 // The file is written beside `path` and put in its place at the end (see
 // replaced_file.h).
 
@@ -14,6 +15,7 @@
 
 #include "containers/replaced_file.h"
 #include "engine/conversion_parameters.h"
+#include "engine/flat_field.h"
 #include "engine/image_sink.h"
 
 namespace projconv {
@@ -21,7 +23,7 @@ namespace projconv {
 class Hdf5Stack : public ImageSink {
  public:
   Hdf5Stack(std::string path, ConversionParameters parameters, std::string version,
-            std::int64_t firstOutputNumber);
+            std::int64_t firstOutputNumber, CorrectionParameters correction = {});
   ~Hdf5Stack() override;
   Hdf5Stack(const Hdf5Stack&) = delete;
   Hdf5Stack& operator=(const Hdf5Stack&) = delete;
@@ -42,6 +44,7 @@ class Hdf5Stack : public ImageSink {
   ConversionParameters parameters_;
   std::string version_;
   std::int64_t firstOutputNumber_;
+  CorrectionParameters correction_;
   std::int64_t file_ = -1;  // hid_t, kept out of this header
   std::int64_t dataset_ = -1;
   std::uint64_t images_ = 0;

@@ -32,7 +32,7 @@ std::unique_ptr<ImageSink> TiffStackSink(const SinkOrder& order) {
 
 std::unique_ptr<ImageSink> Hdf5Sink(const SinkOrder& order) {
   return Overlapped(std::make_unique<Hdf5Stack>(order.choice.file, order.parameters, order.version,
-                                                order.firstOutputNumber));
+                                                order.firstOutputNumber, order.correction));
 }
 
 constexpr OutputFormat kFormats[] = {

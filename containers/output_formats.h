@@ -16,6 +16,7 @@
 
 #include "containers/output_choice.h"
 #include "engine/conversion_parameters.h"
+#include "engine/flat_field.h"
 #include "engine/image_sink.h"
 
 namespace projconv {
@@ -27,6 +28,9 @@ struct SinkOrder {
   std::uint64_t expectedBytes;
   const std::string& version;
   std::int64_t firstOutputNumber;
+  // The flats and darks the images are corrected with (none when not
+  // Enabled), recorded by the containers that hold parameters.
+  const CorrectionParameters& correction;
 };
 
 struct OutputFormat {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "containers/correction_record.h"
 #include "containers/output_formats.h"
 #include "engine/name_pattern.h"
 #include "engine/parameter_table.h"
@@ -34,10 +35,17 @@ ordered_json ParametersJson(const ConversionParameters& p) {
   return json;
 }
 
+// Named as the HDF5 output names its attributes (containers/correction_record.h).
+ordered_json CorrectionJson(const CorrectionParameters& c) {
+  ordered_json json = ordered_json::object();
+  ForEachCorrectionValue(c, [&json](const char* name, const auto& value) { json[name] = value; });
+  return json;
+}
+
 std::string RecordJson(const BatchRecord& r) {
   ordered_json output = {{"type", std::string(OutputTypeName(r.output.type))}};
   if (IsSingleFile(r.output.type)) output["file"] = r.output.file;
-  const ordered_json record = {
+  ordered_json record = {
       {"program", "projconv"},
       {"version", r.version},
       {"parameters", ParametersJson(r.parameters)},
@@ -52,6 +60,7 @@ std::string RecordJson(const BatchRecord& r) {
       {"reason", r.result.reason},
       {"samples_wrapped", r.result.samplesWrapped},
   };
+  if (r.correction.Enabled()) record["correction"] = CorrectionJson(r.correction);
   // Names that are not UTF-8 are kept readable rather than refused: the
   // record matters more than a byte of a name.
   return record.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";

@@ -19,6 +19,8 @@ struct BatchRecord {
   OutputChoice output;
   BatchResult result;
   SequenceSpan span = {};  // where in the sequence the batch began
+  // The flats and darks the images were corrected with; none when not Enabled.
+  CorrectionParameters correction = {};
 };
 
 // What became of a sidecar, each as a message naming the file, or empty.

@@ -29,6 +29,18 @@ _projconv_batch() {
       COMPREPLY=($(compgen -W '@OUTPUT_TYPES@' -- "$cur"))
       return
       ;;
+    --combine)
+      COMPREPLY=($(compgen -W 'mean median' -- "$cur"))
+      return
+      ;;
+    --correct)
+      COMPREPLY=($(compgen -W 'transmission attenuation' -- "$cur"))
+      return
+      ;;
+    --flat | --dark)
+      _filedir
+      return
+      ;;
     --progress)
       COMPREPLY=($(compgen -W 'json' -- "$cur"))
       return
@@ -39,7 +51,8 @@ _projconv_batch() {
       ;;
     # Numbers, sizes, patterns and windows: nothing sensible to offer.
     --in-format | --out-format | --start | --header-len | --in-size | --out-size | --crop | \
-      --centre | --angle | --scale | --count | --out-start | --follow | --settle | --threads)
+      --centre | --angle | --scale | --count | --out-start | --follow | --settle | --threads | \
+      --flat-first | --flat-count | --dark-first | --dark-count | --correct-scale)
       return
       ;;
     --help | -h | --version)
@@ -49,7 +62,8 @@ _projconv_batch() {
 
   COMPREPLY=($(compgen -W '--settings --defaults --in-folder --out-folder --in-format
     --out-format --start --header-len --type --byte-order --in-size --out-size --crop
-    --centre --angle --scale --signed --unsigned --preview --out-type --out-file
+    --centre --angle --scale --signed --unsigned --flat --flat-first --flat-count --dark
+    --dark-first --dark-count --combine --correct --correct-scale --preview --out-type --out-file
     --sidecar --count --out-start --shard --skip-existing --follow --settle --progress --probe
     --threads --quiet --help --version' -- "$cur"))
 }

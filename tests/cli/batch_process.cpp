@@ -1,5 +1,7 @@
 #include "tests/cli/batch_process.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +13,8 @@ BatchSandbox::BatchSandbox() {
   QByteArray image(2 * 8 * 8, '\0');
   for (qsizetype k = 0; k < image.size(); ++k) image[k] = char(k * 37 + 11);
   for (const char* name : {"in/raw.0000", "in/raw.0001"}) WriteFile(name, image);
+  WriteFile("short.raw", image.left(127));  // flats that cannot be used
+  ::mkfifo(root_.filePath("fifo").toUtf8().constData(), 0600);
 }
 
 QString BatchSandbox::WriteFile(const QString& name, const QByteArray& bytes) const {

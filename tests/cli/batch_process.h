@@ -10,7 +10,8 @@ namespace projconv {
 // A folder where projconv-batch can run on its own: "in" with a small valid
 // sequence (two 8 x 8 little-endian 16-bit images, raw.0000 and raw.0001),
 // an empty "out", and its own configuration and home folders, so that no run
-// sees the settings of the machine it runs on.
+// sees the settings of the machine it runs on; beside them "short.raw", one
+// byte short of an input, and the FIFO "fifo".
 class BatchSandbox {
  public:
   BatchSandbox();

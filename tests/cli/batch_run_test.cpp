@@ -12,9 +12,13 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstring>
+#include <span>
+#include <vector>
 
 #include "cli/exit_codes.h"
+#include "engine/flat_field.h"
 #include "engine/projection_job.h"
+#include "engine/single_image.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 #include "tests/settings/qt_printing.h"
@@ -101,15 +105,47 @@ class BatchRunTest : public ::testing::Test {
     return QDir(Folder(folder)).entryList(QDir::Files, QDir::Name);
   }
 
+  // One raw file of `s`'s layout, made from `seed`.
+  static QByteArray InputBytes(const ConversionParameters& s, std::uint32_t seed) {
+    const qsizetype samples = qsizetype(s.inSizeX) * s.inSizeY;
+    const QByteArray body = s.sampleType == SampleType::Float32 ? FloatBytes(samples, seed)
+                                                                : NoiseBytes(2 * samples, seed);
+    return NoiseBytes(s.headerLen, 99) + body;
+  }
+
   // Writes `count` input files for `s`, from its start number on.
   void WriteInputs(const ConversionParameters& s, int count) const {
-    const qsizetype samples = qsizetype(s.inSizeX) * s.inSizeY;
     for (int k = 0; k < count; ++k) {
-      const auto seed = static_cast<std::uint32_t>(k + 1);
-      const QByteArray body = s.sampleType == SampleType::Float32 ? FloatBytes(samples, seed)
-                                                                  : NoiseBytes(2 * samples, seed);
-      WriteFile(InputPath(s, s.startNumber + k), NoiseBytes(s.headerLen, 99) + body);
+      WriteFile(InputPath(s, s.startNumber + k), InputBytes(s, static_cast<std::uint32_t>(k + 1)));
     }
+  }
+
+  // The first `count` outputs in "out" are the inputs of `s` converted in
+  // memory with the flat field `used` makes of `flats` and `darks`.
+  void ExpectCorrectedOutputs(const ConversionParameters& s, const CorrectionParameters& used,
+                              const std::vector<QByteArray>& flats,
+                              const std::vector<QByteArray>& darks, int count) const {
+    const auto spans = [](const std::vector<QByteArray>& files) {
+      std::vector<std::span<const unsigned char>> made;
+      for (const QByteArray& f : files) made.push_back(Bytes(f));
+      return made;
+    };
+    FlatField field;
+    ASSERT_EQ(CombineFlatField(s, used, spans(flats), spans(darks), field), std::nullopt);
+    for (int k = 0; k < count; ++k) {
+      QFile input(InputPath(s, s.startNumber + k));
+      QFile output(QDir(Folder("out")).filePath(QString::asprintf(s.outFormat.c_str(), k)));
+      ASSERT_TRUE(input.open(QIODevice::ReadOnly) && output.open(QIODevice::ReadOnly));
+      std::vector<std::int16_t> expected(std::size_t(s.outSizeX) * std::size_t(s.outSizeY));
+      ASSERT_EQ(ConvertImage(s, Bytes(input.readAll()), expected, 0, &field), std::nullopt);
+      const QByteArray written = output.readAll();
+      ASSERT_EQ(std::size_t(written.size()), 2 * expected.size());
+      EXPECT_EQ(std::memcmp(written.data(), expected.data(), written.size()), 0) << k;
+    }
+  }
+
+  static std::span<const unsigned char> Bytes(const QByteArray& bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.data()), std::size_t(bytes.size())};
   }
 
   QString InputPath(const ConversionParameters& s, int number) const {
@@ -346,6 +382,36 @@ TEST_F(BatchRunTest, ExitStatusTellsHowTheBatchEnded) {
     EXPECT_TRUE(run.errors.contains(c.message)) << run.errors.toStdString();
     EXPECT_EQ(Files("out").size(), c.outputs);
   }
+}
+
+// Each output of a corrected batch is what ConvertImage makes of its input
+// with the flat field combined in memory from the same files; the settings
+// file's [Correction] gives every key the options leave alone.
+TEST_F(BatchRunTest, CorrectsEachInputAsTheFlatFieldCombinedInMemory) {
+  const ConversionParameters s = Here(RotatedSequence());
+  WriteInputs(s, 2);
+  const QString darks = QDir(Folder("home")).filePath("d%1.raw");  // another folder
+  std::vector<QByteArray> flats, darkFiles;
+  for (int k = 1; k <= 3; ++k) {  // the batch takes every flat from 1, the first 2 darks
+    flats.push_back(InputBytes(s, 100 + k));
+    WriteFile(QDir(Folder("in")).filePath(QString::asprintf("flat_%02d.raw", k)), flats.back());
+    darkFiles.push_back(InputBytes(s, 200 + k));
+    WriteFile(darks.arg(k - 1), darkFiles.back());
+  }
+  darkFiles.pop_back();
+  CorrectionParameters c{
+      {"flat_%02d.raw", 1, -1}, {}, Combining::Median, CorrectionMode::Attenuation, 500.0};
+  const QString file = WriteSettingsFile(QDir(Folder("home")).filePath("flat.ini"), s);
+  {
+    QSettings store(file, QSettings::IniFormat);
+    ASSERT_TRUE(SaveCorrection(store, c));
+  }
+  const Outcome run = RunBatch({"--settings", file, "--quiet", "--correct", "transmission",
+                                "--dark", darks.arg("%d"), "--dark-count", "2"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  c.mode = CorrectionMode::Transmission;
+  c.dark = {darks.arg("%d").toStdString(), 0, 2};
+  ExpectCorrectedOutputs(s, c, flats, darkFiles, 2);
 }
 
 TEST_F(BatchRunTest, QuietStillTellsWhenNothingWasConverted) {

@@ -9,6 +9,7 @@ import sys
 import tempfile
 import unittest
 
+import h5py
 import numpy as np
 import vtk
 from vtk.util.numpy_support import vtk_to_numpy
@@ -160,6 +161,33 @@ class Sidecar(unittest.TestCase):
         self.assertIn("run.json could not be written (Is a directory)", result.stderr)
         self.assertEqual(len(raw_images(self.folder, 40, 30)), 2)
 
+    def test_a_corrected_batch_records_its_correction_and_others_none(self):
+        # Flats in a folder of their own, counted by the batch; no darks.
+        _, options, make = CASES[0]
+        self.make_inputs(make, 2)
+        (self.folder / "flats").mkdir()
+        for k in range(3):
+            (self.folder / "flats" / f"f{k}.raw").write_bytes(make(k, np.random.default_rng(k)))
+        flats = str(self.folder / "flats" / "f%d.raw")
+        expected = {"flat_pattern": flats, "flat_first": 0, "flat_count": 3,
+                    "dark_pattern": "", "dark_first": 0, "dark_count": 0,
+                    "combine": "median", "correction_mode": "attenuation",
+                    "correction_scale": 1000.0}
+        for corrected in ([], ["--flat", flats, "--combine", "median", "--correct", "attenuation"]):
+            with self.subTest(corrected=corrected):
+                stem = self.folder / f"run{len(corrected)}"
+                result = run(self.folder, options, "--out-type", "hdf5", "--out-file",
+                             f"{stem}.h5", "--sidecar", str(stem), *corrected)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                record = json.loads(stem.with_suffix(".json").read_text())
+                with h5py.File(f"{stem}.h5") as f:
+                    attributes = dict(f["/exchange/data"].attrs)
+                if corrected:
+                    self.assertEqual(record["correction"], expected)
+                    self.assertEqual({k: attributes[k] for k in expected}, expected)
+                else:
+                    self.assertNotIn("correction", record)
+                    self.assertFalse(set(expected) & set(attributes))
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
