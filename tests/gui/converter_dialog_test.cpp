@@ -77,8 +77,8 @@ QStringList Sorted(QStringList list) {
 TEST_F(DialogTest, WindowIsAFixedDialogWithACloseBoxOnly) {
   Open();
   EXPECT_EQ(dialog.windowTitle(), "Input projection converter");
-  // The described window, and the output row below it.
-  EXPECT_EQ(dialog.size(), QSize(572, 578 + 56));
+  // The described window, the output row and the flat field below it.
+  EXPECT_EQ(dialog.size(), QSize(572, 578 + 56 + 84));
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
   const Qt::WindowFlags flags = dialog.windowFlags();
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
