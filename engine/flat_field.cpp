@@ -197,6 +197,7 @@ std::optional<Refusal> CheckCorrection(const CorrectionParameters& c) {
 std::optional<Refusal> ReferenceFileNames(const ReferenceFiles& files, const std::string& inFolder,
                                           std::vector<std::string>& names) {
   names.clear();
+  if (files.pattern.empty()) return std::nullopt;  // none of this kind
   const std::optional<NamePattern> pattern = NamePattern::Parse(files.pattern);
   if (!pattern) {
     if (files.pattern.find('%') != std::string::npos) {
