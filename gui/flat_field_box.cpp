@@ -72,6 +72,9 @@ void PlaceRow(QWidget* box, int row, const QString& kind, QLineEdit* pattern, QS
   first->setAccessibleName(QStringLiteral("First %1 number").arg(lower));
   first->setToolTip(QStringLiteral("The number of the first %1 file of the format").arg(lower));
   count->setAccessibleName(QStringLiteral("%1 count").arg(kind));
+  // Screen readers stop at the spin boxes' edits too.
+  for (QSpinBox* spin : {first, count})
+    spin->findChild<QLineEdit*>()->setAccessibleName(spin->accessibleName());
   count->setToolTip(QStringLiteral("How many %1 files; \"%2\": every file from the first until "
                                    "one is missing")
                         .arg(lower, QString::fromLatin1(kEveryFile)));

@@ -273,7 +273,7 @@ void PreviewPanel::Request(bool withOutput) {
   // the machine to the batch.
   const std::int32_t threads = dialog_.ConversionRunning() ? 1 : 0;
   service_->Submit(++lastRequest_,
-                   {reading_.values, dialog_.flatFieldBox().correction(), withOutput, threads});
+                   {reading_.values, withOutput, threads, dialog_.flatFieldBox().correction()});
 }
 
 bool PreviewPanel::event(QEvent* event) {
