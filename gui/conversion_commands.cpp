@@ -13,6 +13,7 @@
 #include "engine/projection_job.h"
 #include "gui/control_groups.h"
 #include "gui/converter_dialog.h"
+#include "gui/flat_field_box.h"
 #include "gui/forecast_bar.h"
 #include "gui/message_box.h"
 #include "gui/output_box.h"
@@ -35,13 +36,17 @@ void ConverterDialog::OnConvert() {
     return;
   }
   // Refused before anything starts, as a batch refuses its parameters.
-  if (const std::optional<QString> problem = output_->problem()) {
+  for (const std::optional<QString>& problem : {output_->problem(), flat_->problem()}) {
+    if (!problem) continue;
     OpenMessageBox(*this, *problem, QStringLiteral("Error"));
     return;
   }
   BatchOutput output{ChoiceForBatch(output_->choice(), values_.outFolder),
                      QCoreApplication::applicationVersion().toStdString()};
   job_->SetParameters(values_);
+  // Unticked, the box gives no correction. The batch reads the flats and
+  // darks at its start and refuses them, if it must, with its "Error".
+  job_->correction = flat_->correction();
   job_->dialog = &bridge_;
   // The window's Cancel and close act on the process-wide flag.
   job_->batch.stopFlag = &cancelRequested;

@@ -13,6 +13,7 @@
 #include "engine/projection_job.h"
 #include "gui/converter_dialog.h"
 #include "gui/dialog_settings.h"
+#include "gui/flat_field_box.h"
 #include "gui/preview_panel.h"
 #include "settings/ini_reading.h"
 #include "settings/settings_file.h"
@@ -44,7 +45,7 @@ void ShowProblemsOnceOpen(ConverterDialog& dialog, const QString& file,
 
 // What a batch writes (OutputChoice): a group of its own, like the window's,
 // so that the conversion's section holds exactly its keys. The file lists
-// its groups in alphabetical order, and the conversion's comes first.
+// its groups in alphabetical order.
 const QString kOutputGroup = QStringLiteral("Writing");
 
 // Shows the stored output choice; a type that is not one of ours is a
@@ -96,11 +97,13 @@ void LoadSettingsInto(ConverterDialog& dialog) {
   }
   ShowProblemsOnceOpen(dialog, path, problems);
   LoadIntoDialog(load.settings, dialog.values());
+  dialog.flatFieldBox().SetCorrection(load.correction);
 }
 
 void SaveSettingsOf(const ConverterDialog& dialog) {
   QSettings store(DesktopSettingsPath(), QSettings::IniFormat);
-  if (!SaveSettings(store, SettingsOfDialog(dialog.values()))) {
+  if (!SaveSettings(store, SettingsOfDialog(dialog.values())) ||
+      !SaveCorrection(store, dialog.flatFieldBox().stored())) {
     QMessageBox::warning(
         nullptr, QStringLiteral("Error"),
         QStringLiteral("The settings could not be saved to %1.").arg(store.fileName()));

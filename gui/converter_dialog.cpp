@@ -17,6 +17,7 @@
 #include "gui/app_icon.h"
 #include "gui/banner_art.h"
 #include "gui/control_groups.h"
+#include "gui/flat_field_box.h"
 #include "gui/forecast_bar.h"
 #include "gui/keyboard_access.h"
 #include "gui/output_box.h"
@@ -61,10 +62,11 @@ ConverterDialog::ConverterDialog(QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  // The output row stands below the described controls, which keep their
-  // places: the window grows downwards to hold it.
+  // The output row and the flat field stand below the described controls,
+  // which keep their places: the window grows downwards to hold them.
   output_ = new OutputBox(this, [this] { return ui_->outFolderEdit->text(); });
-  setFixedSize(size() + QSize(0, OutputBox::kAddedHeight));
+  flat_ = new FlatFieldBox(this);
+  setFixedSize(size() + QSize(0, OutputBox::kAddedHeight + FlatFieldBox::kAddedHeight));
   for (QGroupBox* box : findChildren<QGroupBox*>()) box->setStyleSheet(kGroupBoxStyle);
   ui_->bannerLabel->setPixmap(PaintBanner());
   AssignControlIds();
@@ -254,6 +256,12 @@ void ConverterDialog::OnOK() {
 
 void ConverterDialog::accept() {
   if (!UpdateData(true)) return;
+  // The settings file must not keep a scale no batch could take.
+  if (const std::optional<QString> problem = flat_->problem()) {
+    reportFailure_(*problem);
+    flat_->scaleEdit().setFocus(Qt::OtherFocusReason);
+    return;
+  }
   QDialog::accept();
 }
 

@@ -30,6 +30,7 @@ class ConverterDialog;
 namespace projconv {
 
 class DataExchange;
+class FlatFieldBox;
 class ForecastBar;
 class OutputBox;
 class PreviewPanel;
@@ -85,6 +86,10 @@ class ConverterDialog : public QDialog {
   // like the window's place, it is kept apart from the members.
   OutputChoice outputChoice() const;
   void SetOutputChoice(const OutputChoice& choice);
+
+  // The group under the output row: the flat-field correction a batch runs
+  // with, kept apart from the members like the output choice.
+  FlatFieldBox& flatFieldBox() const { return *flat_; }
 
   // Enables the sign and byte-order radios or the scale, as choosing the
   // sample type does, without taking any value in.
@@ -150,6 +155,7 @@ class ConverterDialog : public QDialog {
 
   ForecastBar* forecast_ = nullptr;  // child widgets, owned by the window
   OutputBox* output_ = nullptr;
+  FlatFieldBox* flat_ = nullptr;
   PreviewPanel* preview_ = nullptr;
 };
 

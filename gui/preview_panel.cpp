@@ -15,6 +15,7 @@
 #include "form/control_ids.h"
 #include "form/number_text.h"
 #include "gui/converter_dialog.h"
+#include "gui/flat_field_box.h"
 #include "gui/image_pane.h"
 #include "gui/layout_guess_strip.h"
 #include "gui/panel_toggle.h"
@@ -141,6 +142,7 @@ void PreviewPanel::ConnectControls() {
       connect(radio, &QRadioButton::toggled, this, &PreviewPanel::OnEdited);
     }
   }
+  connect(&dialog_.flatFieldBox(), &FlatFieldBox::changed, this, &PreviewPanel::OnEdited);
 }
 
 void PreviewPanel::SetOpen(bool open) {
@@ -157,6 +159,7 @@ void PreviewPanel::SetOpen(bool open) {
   if (open) KeepOnScreen(size + frame);
   if (open) {
     lastTexts_.reset();  // whatever changed while closed is read afresh
+    lastCorrection_.reset();
     Refresh();
   } else {
     pause_.stop();
@@ -230,8 +233,11 @@ void PreviewPanel::Refresh() {
   pause_.stop();
   if (!open_) return;
   ControlTexts texts = TakeTexts();
-  if (lastTexts_ == texts) return;
+  const FlatFieldBox& flat = dialog_.flatFieldBox();
+  const std::pair correction{flat.correction(), flat.problem()};
+  if (lastTexts_ == texts && lastCorrection_ == correction) return;
   lastTexts_ = texts;
+  lastCorrection_ = correction;
   reading_ = ReadPreviewValues(std::move(texts), dialog_.values());
   ShowOverlay();
   if (const FieldProblem* problem = reading_.InputProblem()) {
@@ -244,7 +250,9 @@ void PreviewPanel::Refresh() {
   }
   const FieldProblem* problem = reading_.AnyProblem();
   if (problem != nullptr) output_->ShowReason(Text(problem->text));
-  Request(problem == nullptr);
+  // A batch would not start on a scale it cannot read: the output says so.
+  if (problem == nullptr && correction.second) output_->ShowReason(*correction.second);
+  Request(problem == nullptr && !correction.second);
 }
 
 void PreviewPanel::ShowOverlay() {
@@ -264,7 +272,8 @@ void PreviewPanel::Request(bool withOutput) {
   // While a batch runs the preview keeps to one thread, leaving the rest of
   // the machine to the batch.
   const std::int32_t threads = dialog_.ConversionRunning() ? 1 : 0;
-  service_->Submit(++lastRequest_, {reading_.values, withOutput, threads});
+  service_->Submit(++lastRequest_,
+                   {reading_.values, withOutput, threads, dialog_.flatFieldBox().correction()});
 }
 
 bool PreviewPanel::event(QEvent* event) {

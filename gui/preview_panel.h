@@ -9,12 +9,15 @@
 // batch runs on.
 
 #include <QSize>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "engine/flat_field.h"
 #include "preview/control_texts.h"
 #include "preview/preview_reading.h"
 #include "preview/preview_renderer.h"
@@ -102,6 +105,8 @@ class PreviewPanel : public QWidget {
   int hintHeight_ = 0;
 
   std::optional<ControlTexts> lastTexts_;
+  // The flat field's correction and problem at that reading.
+  std::optional<std::pair<CorrectionParameters, std::optional<QString>>> lastCorrection_;
   PreviewReading reading_;
   bool outputRequested_ = false;
   std::optional<PreviewPicture> picture_;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/posix_file.h"
+#include "preview/corrected_samples.h"
 #include "preview/raw_samples.h"
 
 namespace projconv {
@@ -66,8 +67,12 @@ PreviewPicture PreviewRenderer::Render(bool withOutput) {
   PreviewPicture picture;
   try {
     if (ReadFirstInput(picture)) {
-      RenderInput(picture);
-      if (withOutput) RenderOutput(picture);
+      std::optional<Refusal> flatRefusal;
+      const FlatField* const flat = FlatFieldOf(flatRefusal);
+      RenderInput(picture, flat);
+      if (flatRefusal && picture.inputNote.empty())
+        picture.inputNote = "Uncorrected: " + flatRefusal->message;
+      if (withOutput) RenderOutput(picture, flat, std::move(flatRefusal));
     } else {
       // A batch would end at this file before it writes anything.
       picture.outputFault = picture.inputFault;
@@ -78,6 +83,8 @@ PreviewPicture PreviewRenderer::Render(bool withOutput) {
     bytes_ = InputBytes();
     decodeKey_.reset();
     inputImage_.reset();
+    flatKey_.reset();
+    flat_ = FlatField();
     if (!picture.input) {
       picture.inputFault = PreviewFault::Memory;
       picture.inputReason = kNoMemory;
@@ -151,9 +158,38 @@ bool PreviewRenderer::ReadFirstInput(PreviewPicture& picture) {
   return true;
 }
 
-void PreviewRenderer::RenderInput(PreviewPicture& picture) {
-  const DecodeKey key{job_.headerLen,  job_.sampleType, job_.byteOrder,
-                      job_.signedness, job_.inSizeX,    job_.inSizeY};
+const FlatField* PreviewRenderer::FlatFieldOf(std::optional<Refusal>& refusal) {
+  const CorrectionParameters& correction = job_.correction;
+  if (correction.flat.pattern.empty() && correction.dark.pattern.empty()) return nullptr;
+  const FlatKey key{correction, job_.inFolder,
+                    DecodeKey{job_.headerLen, job_.sampleType, job_.byteOrder, job_.signedness,
+                              job_.inSizeX, job_.inSizeY},
+                    job_.scale};
+  if (flatKey_ == key) return &flat_;
+  flatKey_.reset();
+  flat_ = FlatField();
+  // A combined dark and flat take two doubles a sample.
+  if (16 * std::uint64_t(job_.inSizeX) * std::uint64_t(job_.inSizeY) > kMostPreviewBufferBytes) {
+    refusal = Refusal{RefusalKind::Memory, "The flat field of images this large is not previewed"};
+    return nullptr;
+  }
+  // A refusal is not kept: the missing file may be there on the next look.
+  refusal = LoadFlatField(job_.parameters(), correction, flat_, job_.batch.workerThreads);
+  if (refusal) return nullptr;
+  flatKey_ = key;
+  ++flatGeneration_;
+  return &flat_;
+}
+
+void PreviewRenderer::RenderInput(PreviewPicture& picture, const FlatField* flat) {
+  const DecodeKey key{job_.headerLen,
+                      job_.sampleType,
+                      job_.byteOrder,
+                      job_.signedness,
+                      job_.inSizeX,
+                      job_.inSizeY,
+                      flat != nullptr ? flatGeneration_ : 0,
+                      flat != nullptr ? job_.scale : 0.0};
   if (decodeKey_ != key || !inputImage_) {
     inputImage_.reset();
     decodeKey_.reset();
@@ -164,13 +200,19 @@ void PreviewRenderer::RenderInput(PreviewPicture& picture) {
     }
     const RawSamples samples(bytes_.bytes, job_.headerLen, job_.sampleType, job_.byteOrder,
                              job_.signedness);
-    inputImage_ = MakePaneImage(job_.inSizeX, job_.inSizeY, samples, maxSide_);
+    if (flat != nullptr) {
+      const CorrectedSamples corrected(samples, job_.sampleType, job_.scale, *flat);
+      inputImage_ = MakePaneImage(job_.inSizeX, job_.inSizeY, corrected, maxSide_);
+    } else {
+      inputImage_ = MakePaneImage(job_.inSizeX, job_.inSizeY, samples, maxSide_);
+    }
     decodeKey_ = key;
   }
   picture.input = inputImage_;
 }
 
-void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
+void PreviewRenderer::RenderOutput(PreviewPicture& picture, const FlatField* flat,
+                                   std::optional<Refusal> flatRefusal) {
   if (job_.inSizeX >= 0 && job_.inSizeY >= 0 && job_.headerLen >= 0 && job_.outSizeX >= 0 &&
       job_.outSizeY >= 0 && BufferBytes(job_) > kMostPreviewBufferBytes) {
     picture.outputFault = PreviewFault::Memory;
@@ -186,6 +228,11 @@ void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
     RefuseOutput(picture, std::move(*refusal));
     return;
   }
+  // Then the flats and darks, as a batch reads them once its checks pass.
+  if (flatRefusal) {
+    RefuseOutput(picture, std::move(*flatRefusal));
+    return;
+  }
   const std::uint64_t count = std::uint64_t(job_.outSizeX) * std::uint64_t(job_.outSizeY);
   if (count > kMostPreviewSamples) {
     picture.outputFault = PreviewFault::Memory;
@@ -193,8 +240,8 @@ void PreviewRenderer::RenderOutput(PreviewPicture& picture) {
     return;
   }
   picture.outputSamples.resize(std::size_t(count));
-  if (std::optional<Refusal> refusal = ConvertImage(job_.parameters(), bytes_.bytes,
-                                                    picture.outputSamples, job_.batch.workerThreads)) {
+  if (std::optional<Refusal> refusal = ConvertImage(
+          job_.parameters(), bytes_.bytes, picture.outputSamples, job_.batch.workerThreads, flat)) {
     picture.outputSamples.clear();
     RefuseOutput(picture, std::move(*refusal));
     return;

@@ -50,7 +50,10 @@ class PreviewRenderer {
 
   // Reads the first input file and, with `withOutput`, converts it. The bytes
   // read and their picture are kept while neither the file nor the fields
-  // that decide how it is read and decoded change.
+  // that decide how it is read and decoded change. With job().correction
+  // naming flats or darks, both parts show the corrected image; the flats
+  // and darks are combined once and kept while neither the correction nor
+  // the layout they are read with changes.
   PreviewPicture Render(bool withOutput);
 
  private:
@@ -71,12 +74,27 @@ class PreviewRenderer {
     ByteOrder byteOrder{};
     Signedness signedness{};
     std::int32_t inSizeX = 0, inSizeY = 0;
+    std::uint64_t flatGeneration = 0;  // the flat field it is corrected with; 0 for none
+    double scale = 0.0;                // the float samples' factor, when corrected
     bool operator==(const DecodeKey&) const = default;
+  };
+  // What the combined flats and darks depend on.
+  struct FlatKey {
+    CorrectionParameters correction;
+    std::string inFolder;
+    DecodeKey layout;
+    double scale = 0.0;
+    bool operator==(const FlatKey&) const = default;
   };
 
   bool ReadFirstInput(PreviewPicture& picture);
-  void RenderInput(PreviewPicture& picture);
-  void RenderOutput(PreviewPicture& picture);
+  // The flats and darks the job's correction names, combined, or null
+  // without a correction; `refusal` says why there are none.
+  const FlatField* FlatFieldOf(std::optional<Refusal>& refusal);
+  void RenderInput(PreviewPicture& picture, const FlatField* flat);
+  // `flatRefusal`: why the flats and darks could not be combined.
+  void RenderOutput(PreviewPicture& picture, const FlatField* flat,
+                    std::optional<Refusal> flatRefusal);
   // The output part says why a batch would write no first output.
   void RefuseOutput(PreviewPicture& picture, Refusal refusal) const;
 
@@ -86,6 +104,9 @@ class PreviewRenderer {
   InputBytes bytes_;
   std::optional<DecodeKey> decodeKey_;
   std::optional<PaneImage> inputImage_;
+  std::optional<FlatKey> flatKey_;
+  FlatField flat_;
+  std::uint64_t flatGeneration_ = 0;
 };
 
 }  // namespace projconv

@@ -39,6 +39,7 @@ void PreviewService::Run() {
     }
     ProjectionJob& job = renderer_.job();
     job.SetParameters(next.second.values);
+    job.correction = next.second.correction;
     job.batch.workerThreads = next.second.workerThreads;
     PreviewPicture picture;
     try {

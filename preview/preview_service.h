@@ -20,6 +20,7 @@ struct PreviewRequest {
   ConverterValues values;          // filled into the preview's own job as Convert fills a batch's
   bool withOutput = true;          // false when the output's parameters cannot be read
   std::int32_t workerThreads = 0;  // threads for the transform; 0 for one per processor
+  CorrectionParameters correction = {};  // the batch's flats and darks; none by default
 };
 
 class PreviewService {

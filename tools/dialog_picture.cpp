@@ -1,4 +1,5 @@
-// Renders the converter dialog, filled with first-run values, to a PNG file.
+// Renders the converter dialog, filled with first-run values, to a PNG file;
+// with "flat", its flat field ticked and filled in.
 
 #include <QApplication>
 #include <QPixmap>
@@ -6,6 +7,7 @@
 #include <cstdio>
 
 #include "gui/converter_dialog.h"
+#include "gui/flat_field_box.h"
 
 namespace projconv {
 
@@ -20,6 +22,16 @@ void FillFirstRunValues(ConverterValues& v, bool floatSamples) {
   v.rotCentreX = v.rotCentreY = 256;
 }
 
+// A correction as a scan with flats and darks would have it.
+CorrectionParameters SomeCorrection() {
+  CorrectionParameters c;
+  c.flat = {"flat_%03d.raw", 0, -1};
+  c.dark = {"dark_%03d.raw", 0, 10};
+  c.combine = Combining::Median;
+  c.mode = CorrectionMode::Attenuation;
+  return c;
+}
+
 }  // namespace
 
 }  // namespace projconv
@@ -28,11 +40,12 @@ int main(int argc, char** argv) {
   using namespace projconv;
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s out.png [float]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s out.png [float|flat]\n", argv[0]);
     return 2;
   }
   ConverterDialog dialog;
   FillFirstRunValues(dialog.values(), argc > 2 && QString(argv[2]) == "float");
+  if (argc > 2 && QString(argv[2]) == "flat") dialog.flatFieldBox().SetCorrection(SomeCorrection());
   dialog.show();
   QApplication::processEvents();
   if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {

@@ -16,6 +16,7 @@
 #include "form/control_ids.h"
 #include "gui/converter_app.h"
 #include "gui/converter_dialog.h"
+#include "gui/flat_field_box.h"
 #include "gui/output_box.h"
 #include "settings/settings_file.h"
 
@@ -111,7 +112,8 @@ TEST_F(ProgramRun, RemeberAndExitWritesEveryKeyInItsStoredForm) {
   QFile file(DesktopSettingsPath());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QString text = QString::fromUtf8(file.readAll());
-  EXPECT_TRUE(text.startsWith(QStringLiteral("[Qarmo_Convertor]\n"))) << text.toStdString();
+  // Sections stand in alphabetical order: [Correction] comes before it.
+  EXPECT_TRUE(text.contains(QStringLiteral("\n[Qarmo_Convertor]\n"))) << text.toStdString();
   for (const char* line : {"Rotatangle=-12500000\n", "Scale=0\n", "HeaderLen=2048\n"}) {
     EXPECT_TRUE(text.contains(QLatin1String(line))) << line;
   }
@@ -163,7 +165,8 @@ TEST_F(ProgramRun, OutputChoiceIsRememberedInAGroupOfItsOwn) {
   EXPECT_EQ(store.value("Writing/Type").toString(), "hdf5");
   EXPECT_EQ(store.value("Writing/File").toString(), "/scans/s1/all.h5");
   EXPECT_EQ(store.value("Writing/Sidecar").toString(), "s1");
-  EXPECT_EQ(store.childGroups(), (QStringList{"Qarmo_Convertor", "Window", "Writing"}));
+  EXPECT_EQ(store.childGroups(),
+            (QStringList{"Correction", "Qarmo_Convertor", "Window", "Writing"}));
   store.beginGroup("Qarmo_Convertor");
   EXPECT_EQ(store.childKeys().size(), 21);
   store.endGroup();
@@ -175,6 +178,39 @@ TEST_F(ProgramRun, OutputChoiceIsRememberedInAGroupOfItsOwn) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
   });
   EXPECT_EQ(QSettings(DesktopSettingsPath(), QSettings::IniFormat).value("Writing/Type"), "hdf5");
+}
+
+// The flat field is remembered in [Correction]. Unticked, the patterns are
+// left out, so that no program reading the file corrects; the rest stays.
+TEST_F(ProgramRun, FlatFieldIsRememberedInTheCorrectionSection) {
+  CorrectionParameters chosen;
+  chosen.flat = {"flat_%03d.raw", 4, 20};
+  chosen.dark = {"/darks/dark.raw", 0, -1};
+  chosen.combine = Combining::Median;
+  chosen.mode = CorrectionMode::Attenuation;
+  chosen.scale = 2500.25;
+  Run([&](ConverterDialog& dialog) {
+    EXPECT_FALSE(dialog.flatFieldBox().isChecked());
+    dialog.flatFieldBox().SetCorrection(chosen);
+    dialog.accept();
+  });
+  EXPECT_EQ(LoadDesktopSettingsFile().correction, chosen);
+
+  Run([&](ConverterDialog& dialog) {
+    EXPECT_TRUE(dialog.flatFieldBox().isChecked());
+    EXPECT_EQ(dialog.flatFieldBox().correction(), chosen);
+    dialog.flatFieldBox().setChecked(false);
+    dialog.accept();
+  });
+  CorrectionParameters unticked = chosen;
+  unticked.flat.pattern.clear();
+  unticked.dark.pattern.clear();
+  EXPECT_EQ(LoadDesktopSettingsFile().correction, unticked);
+  Run([&](ConverterDialog& dialog) {
+    EXPECT_FALSE(dialog.flatFieldBox().isChecked());
+    EXPECT_EQ(dialog.flatFieldBox().stored(), unticked);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+  });
 }
 
 }  // namespace

@@ -77,8 +77,8 @@ QStringList Sorted(QStringList list) {
 TEST_F(DialogTest, WindowIsAFixedDialogWithACloseBoxOnly) {
   Open();
   EXPECT_EQ(dialog.windowTitle(), "Input projection converter");
-  // The described window, and the output row below it.
-  EXPECT_EQ(dialog.size(), QSize(572, 578 + 56));
+  // The described window, the output row and the flat field below it.
+  EXPECT_EQ(dialog.size(), QSize(572, 578 + 56 + 84));
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
   const Qt::WindowFlags flags = dialog.windowFlags();
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
@@ -100,14 +100,31 @@ TEST_F(DialogTest, EveryIdentifierNamesExactlyOneControl) {
 TEST_F(DialogTest, ShowsTheTextsOfTheSystem) {
   Open();
   EXPECT_EQ(VisibleTexts<QLabel>(dialog, &QLabel::text),
-            Sorted({"", "Progress :", "Input Folder", "Output Folder",
-                    "Use C-Syntax. Examples:", " raw.%04i means raw.0000,raw.0001,raw.0002, ...",
-                    "%03i.prj means 000.prj, 001.prj, 002.prj,... ", "Input Name Format",
-                    "Output Name Format", "Input projections are counted starting number",
-                    "Scale Factor (if float)", "File Header Length (bytes)",
-                    "1. Rotate   2. Crop.  3.Resize.", "Angle (degrees)", "Ceneter of Rotation",
+            Sorted({"",
+                    "Progress :",
+                    "Input Folder",
+                    "Output Folder",
+                    "Use C-Syntax. Examples:",
+                    " raw.%04i means raw.0000,raw.0001,raw.0002, ...",
+                    "%03i.prj means 000.prj, 001.prj, 002.prj,... ",
+                    "Input Name Format",
+                    "Output Name Format",
+                    "Input projections are counted starting number",
+                    "Scale Factor (if float)",
+                    "File Header Length (bytes)",
+                    "1. Rotate   2. Crop.  3.Resize.",
+                    "Angle (degrees)",
+                    "Ceneter of Rotation",
                     "Top-Left Corner         (this point is included to the area)",
-                    "Bottom-Righn Corner (this point is not included to the area)", "File"}));
+                    "Bottom-Righn Corner (this point is not included to the area)",
+                    "File",
+                    "Flat",
+                    "Dark",
+                    "First",
+                    "First",
+                    "Count",
+                    "Count",
+                    "Scale"}));
   EXPECT_EQ(VisibleTexts<QAbstractButton>(dialog, &QAbstractButton::text),
             Sorted({"Convert", "Cancel Conversion", "Remeber and Exit", "Browse", "Browse",
                     "Integer 16 bits", "Float 32 bits", "Signed", "Unsigned", "Little Endian (PC)",
@@ -155,6 +172,7 @@ TEST_F(DialogTest, GroupBoxesStandWhereDescribedAndHoldTheirControls) {
       {"Crop Input Projection", FromDialogUnits(225, 265, 150, 90), {1048, 1049, 1050, 1051}},
       {"Output Projection Size", FromDialogUnits(5, 310, 90, 45), {1032, 1033}},
       {"Output", FromDialogUnits(5, 360, 370, 30), {}},
+      {"Flat field", QRect(8, 632, 555, 76), {}},
   };
   const QList<QGroupBox*> boxes = dialog.findChildren<QGroupBox*>();
   EXPECT_EQ(boxes.size(), std::size(groups));
@@ -274,8 +292,9 @@ TEST_F(DialogTest, TabVisitsTheEnabledStopsInOrder) {
                                    1015, 1016, 1032, 1033, 1048, 1049, 1050, 1051,
                                    1038, 1041, 1052, 1053, 1054, kIdOk};
   // Then the output row, whose controls carry no identifier: the type and the
-  // sidecar's tick (the file and the stem are off until chosen).
-  const std::vector<int> outputRow = {0, 0};
+  // sidecar's tick (the file and the stem are off until chosen); then the
+  // flat field's tick, its controls off until it is ticked.
+  const std::vector<int> outputRow = {0, 0, 0};
   Open(SampleType::Integer16);
   std::vector<int> enabled = common;
   enabled.insert(enabled.end(), outputRow.begin(), outputRow.end());

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "form/control_ids.h"
+#include "gui/flat_field_box.h"
 #include "gui/output_box.h"
 #include "tests/gui/batch_test_support.h"
 #include "tests/gui/dialog_test_support.h"
@@ -124,6 +125,45 @@ TEST_F(DialogOutputTest, AChoiceThatNamesNoFileIsRefusedBeforeTheBatch) {
     box->accept();
   }
   EXPECT_TRUE(FileNames(folder.Out()).empty());
+}
+
+// The flat field's tick decides the batch's correction: unticked, its
+// controls are greyed and the job is given none, whatever they show.
+TEST_F(DialogOutputTest, FlatFieldTickDecidesTheCorrection) {
+  FlatFieldBox& box = dialog.flatFieldBox();
+  CorrectionParameters named;
+  named.flat = {"flat.raw", 0, -1};
+  box.SetCorrection(named);
+  EXPECT_TRUE(box.flatEdit().isEnabled());
+  box.setChecked(false);
+  EXPECT_FALSE(box.flatEdit().isEnabled());
+  EXPECT_FALSE(box.scaleEdit().isEnabled());
+  Convert();
+  QMessageBox* end = WaitForBox(dialog);
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(end->windowTitle(), "Info");
+  end->accept();
+  ASSERT_TRUE(WaitForWorkerEnd(dialog));
+  EXPECT_EQ(job.correction, CorrectionParameters{});
+
+  // Ticked, the batch reads the flat at its start; it is missing.
+  box.setChecked(true);
+  Convert();
+  QMessageBox* refusal = WaitForBox(dialog);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(refusal->windowTitle(), "Error");
+  EXPECT_TRUE(refusal->text().contains(QString::fromStdString(folder.In() + "/flat.raw")));
+  refusal->accept();
+  ASSERT_TRUE(WaitForWorkerEnd(dialog));
+  EXPECT_EQ(job.correction, named);
+
+  // A scale that is no number keeps the batch from starting.
+  box.scaleEdit().setText(QStringLiteral("1e"));
+  Convert();
+  QMessageBox* problem = OpenBox(dialog);
+  ASSERT_NE(problem, nullptr);
+  EXPECT_TRUE(problem->text().contains("correction scale"));
+  EXPECT_FALSE(dialog.ConversionRunning());
 }
 
 }  // namespace

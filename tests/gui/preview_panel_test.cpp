@@ -15,9 +15,12 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "form/control_ids.h"
+#include "gui/flat_field_box.h"
 #include "gui/forecast_bar.h"
 #include "gui/image_pane.h"
 #include "gui/panel_toggle.h"
@@ -33,8 +36,8 @@ using namespace batch_test;
 using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 20000;
-// The described window and the output row below it.
-constexpr int kClosedHeight = 578 + 56;
+// The described window, the output row and the flat field below it.
+constexpr int kClosedHeight = 578 + 56 + 84;
 
 std::string NumberedName(int number) {
   char name[32];
@@ -318,6 +321,43 @@ TEST_F(PreviewPanelTest, PreviewDuringABatchLeavesTheBatchsJobAlone) {
   end->accept();
   ASSERT_TRUE(WaitForWorkerEnd(dialog));
   EXPECT_EQ(FileNames(folder.Out()).size(), 5u);
+}
+
+// With the flat field ticked the output is what a batch corrected with the
+// same flats writes; a flat that cannot be read is named in its place.
+TEST_F(PreviewPanelTest, FlatFieldCorrectsTheOutputAndNamesAFlatItCannotRead) {
+  std::vector<Bytes> flats;
+  for (const int k : {0, 1}) {
+    Bytes bytes = ScrambledBytes(5, 90 + k);
+    const Bytes samples = ScrambledFloatBytes(40 * 30, 80 + k, 30000.0f);
+    bytes.insert(bytes.end(), samples.begin(), samples.end());
+    WriteFile(folder.In() + "/flat_" + std::to_string(k), bytes);
+    flats.push_back(bytes);
+  }
+  OpenPanel();
+  CorrectionParameters c;
+  c.flat = {"flat_%d", 0, -1};
+  c.combine = Combining::Median;
+  c.mode = CorrectionMode::Attenuation;
+  dialog.flatFieldBox().SetCorrection(c);
+  ASSERT_TRUE(WaitForPictures());
+
+  FlatField field;
+  const std::vector<std::span<const unsigned char>> files(flats.begin(), flats.end());
+  ASSERT_EQ(CombineFlatField(dialog.values(), c, files, {}, field), std::nullopt);
+  std::vector<std::int16_t> corrected(17 * 13);
+  ASSERT_EQ(
+      ConvertImage(dialog.values(), *ReadFile(folder.In() + "/raw.0000"), corrected, 0, &field),
+      std::nullopt);
+  EXPECT_EQ(Panel().picture()->outputSamples, corrected) << Output().reason().toStdString();
+
+  c.flat = {"flat_%d", 1, 2};  // flat_2 is not there
+  dialog.flatFieldBox().SetCorrection(c);
+  ASSERT_TRUE(WaitForPictures());
+  EXPECT_FALSE(Output().hasPicture());
+  EXPECT_TRUE(Output().reason().contains(QString::fromStdString(folder.In() + "/flat_2")))
+      << Output().reason().toStdString();
+  EXPECT_TRUE(Input().hasPicture());
 }
 
 }  // namespace
