@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "containers/correction_record.h"
 #include "containers/output_formats.h"
 #include "containers/output_sink.h"
 #include "containers/sidecar.h"
@@ -21,12 +22,14 @@ namespace {
 BatchResult RunIntoOutput(ProjectionJob& job, const BatchOutput& output) {
   // Counting the sequence can take a while on a slow folder, so it is done
   // here rather than on the window's thread, and only for the containers
-  // whose size it decides.
+  // whose size it decides. The flats and darks are counted once as well, so
+  // that the batch reads the very files its record names.
+  job.correction = WithCountsFixed(job.correction, job.inFolder);
   const std::uint64_t expected =
       WritesRawFiles(output.choice.type) ? 0 : ExpectedOutputBytes(job.parameters());
   std::unique_ptr<ImageSink> sink =
       MakeOutputSink(output.choice, job.parameters(), expected, output.version,
-                     job.batch.span.outStart + job.batch.span.skip);
+                     job.batch.span.outStart + job.batch.span.skip, job.correction);
   // Destroyed in the reverse order: the job lets go of the sink, then the
   // sink closes its file, before the sidecar describes it and however the
   // batch ends.
@@ -46,7 +49,8 @@ void ConversionThreadProc(ProjectionJob& job, WorkerBridge& bridge, const BatchO
   try {
     const BatchResult result = RunIntoOutput(job, output);
     if (!output.choice.sidecar.empty()) {
-      const BatchRecord record{output.version, job.parameters(), output.choice, result};
+      const BatchRecord record{output.version, job.parameters(), output.choice, result, {},
+                               job.correction};
       const SidecarOutcome sidecar = WriteSidecar(record);
       if (!sidecar.failure.empty()) bridge.ShowMessage(sidecar.failure, "Error");
       if (!sidecar.leftOut.empty()) bridge.ShowMessage(sidecar.leftOut, "Info");

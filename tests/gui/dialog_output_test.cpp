@@ -155,7 +155,9 @@ TEST_F(DialogOutputTest, FlatFieldTickDecidesTheCorrection) {
   EXPECT_TRUE(refusal->text().contains(QString::fromStdString(folder.In() + "/flat.raw")));
   refusal->accept();
   ASSERT_TRUE(WaitForWorkerEnd(dialog));
-  EXPECT_EQ(job.correction, named);
+  CorrectionParameters counted = named;  // a plain name is one file
+  counted.flat.count = 1;
+  EXPECT_EQ(job.correction, counted);
 
   // A scale that is no number keeps the batch from starting.
   box.scaleEdit().setText(QStringLiteral("1e"));
