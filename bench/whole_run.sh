@@ -23,7 +23,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PROJCONV_BENCH_DIR:-$root/build-bench}
 data=${PROJCONV_BENCH_DATA:-/dev/shm/projconv-bench}
 reps=${PROJCONV_BENCH_REPS:-5}
-only=${PROJCONV_BENCH_ONLY:-A B C}
+only=${PROJCONV_BENCH_ONLY:-A B Bf C}
 fresh=${PROJCONV_BENCH_FRESH:-0}
 
 "$root/scripts/setup.sh" bench
@@ -39,6 +39,9 @@ echo "Generating the input sequences in $data (kept for later runs) ..."
 mkdir -p "$data"
 "$build/bench/make_sequence" "$data/in-2048" 2048 2048 200
 "$build/bench/make_sequence" "$data/in-1024" 1024 1024 100
+# Open-beam and dark frames for the corrected run of B.
+"$build/bench/make_sequence" "$data/flat-2048" 2048 2048 20
+"$build/bench/make_sequence" "$data/dark-2048" 2048 2048 10
 
 # The peer, when Debian's python3-opencv is installed: timed in the same run.
 # Otherwise the peer's figures quoted from an earlier measurement stand in.
@@ -47,10 +50,12 @@ have_peer=0
 if /usr/bin/python3 -c 'import cv2' 2>/dev/null; then have_peer=1; fi
 
 # name | inputs | count | in size | out size | crop | centre | angle | the peer's images/s
+# (- for none) | more options. Bf is B corrected by 20 flats and 10 darks.
 workloads=(
-  "A|in-2048|200|2048x2048|1536x1536|256,256,1792,1792|1024,1024|0|210"
-  "B|in-2048|200|2048x2048|1024x1024|0,0,2048,2048|1024,1024|3.7|100"
-  "C|in-1024|100|1024x1024|1600x1600|100,100,900,900|512,512|-12.5|92"
+  "A|in-2048|200|2048x2048|1536x1536|256,256,1792,1792|1024,1024|0|210|"
+  "B|in-2048|200|2048x2048|1024x1024|0,0,2048,2048|1024,1024|3.7|100|"
+  "Bf|in-2048|200|2048x2048|1024x1024|0,0,2048,2048|1024,1024|3.7|-|--flat $data/flat-2048/raw.%04i --dark $data/dark-2048/raw.%04i"
+  "C|in-1024|100|1024x1024|1600x1600|100,100,900,900|512,512|-12.5|92|"
 )
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -58,7 +63,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 printf '\n%-3s %9s %9s %9s  %7s %7s  %7s  %9s %9s  %s\n' \
   "" "floor" "1 core" "2 cores" "1c/flr" "2c/flr" "scaling" "peak RSS" "limit" "images/s; ratios of wall time"
 for workload in "${workloads[@]}"; do
-  IFS='|' read -r name inputs count insize outsize crop centre angle peer <<<"$workload"
+  IFS='|' read -r name inputs count insize outsize crop centre angle peer extra <<<"$workload"
   [[ " $only " == *" $name "* ]] || continue
   out="$data/out"
   rm -rf "$out"
@@ -68,11 +73,15 @@ for workload in "${workloads[@]}"; do
   args=(--defaults -q --in-folder "$data/$inputs" --out-folder "$out" --in-format 'raw.%04i'
         --out-format 'out.%04i' --start 0 --header-len 0 --type int16 --byte-order little --signed
         --in-size "$insize" --out-size "$outsize" --crop "$crop" --centre "$centre" --angle "$angle")
+  # shellcheck disable=SC2206 # the extra options are words without blanks
+  [[ -z $extra ]] || args+=($extra)
   # Warm up page cache, buffers and outputs once, untimed.
   "$floor" "$data/$inputs" "$out" "$count" "$outbytes"
   "$batch" "${args[@]}" 2>/dev/null || true
 
   peer_args=("$data/$inputs" "$out" "$count" "$insize" "$outsize" "$crop" "$centre" "$angle" 2)
+  peer_here=$have_peer
+  [[ $peer != - ]] || peer_here=0
   floor_t=(); one_t=(); two_t=(); rss=(); peer_t=()
   clear() { if [[ $fresh == 1 ]]; then rm -rf "$out" && mkdir -p "$out"; fi; }
   for ((r = 0; r < reps; r++)); do
@@ -88,14 +97,16 @@ for workload in "${workloads[@]}"; do
     read -r t m code < <("$measure" "$batch" "${args[@]}")
     [[ $code == 0 ]] || { echo "projconv-batch failed ($code)" >&2; exit 1; }
     two_t+=("$t"); rss+=("$m")
-    if ((have_peer)); then
+    if ((peer_here)); then
       clear
       read -r t _ code < <("$measure" /usr/bin/python3 "$peer_script" "${peer_args[@]}")
       [[ $code == 0 ]] || { echo "the OpenCV peer failed ($code)" >&2; exit 1; }
       peer_t+=("$t")
     fi
   done
-  if ((have_peer)); then
+  if [[ $peer == - ]]; then
+    peer_kind="none"
+  elif ((peer_here)); then
     peer=$(awk -v c="$count" -v t="$(printf '%s\n' "${peer_t[@]}" | median)" \
       'BEGIN { printf "%.1f", c / t }')
     peer_kind="measured"
@@ -113,7 +124,9 @@ for workload in "${workloads[@]}"; do
   }
   of=$(ratio one_t floor_t)
   wf=$(ratio two_t floor_t)
-  if ((have_peer)); then
+  if [[ $peer == - ]]; then
+    wp=0
+  elif ((peer_here)); then
     wp=$(ratio two_t peer_t)
   else
     wp=$(awk -v c="$count" -v w="$w" -v p="$peer" 'BEGIN { print w * p / c }')
@@ -121,10 +134,15 @@ for workload in "${workloads[@]}"; do
   peak=$(printf '%s\n' "${rss[@]}" | sort -n | tail -1)
   # The three buffers as obtained for the batch (no header), plus 32 MiB.
   limit=$(((10 * ix * iy + 20 * ix * iy + outbytes) / 1024 + 32 * 1024))
+  # A corrected run holds the combined flats and darks besides: two doubles
+  # a sample.
+  [[ -z $extra ]] || limit=$((limit + 16 * ix * iy / 1024))
   awk -v n="$name" -v c="$count" -v f="$f" -v o="$o" -v w="$w" -v p="$peak" -v l="$limit" \
       -v of="$of" -v wf="$wf" -v wp="$wp" -v peer="$peer" -v kind="$peer_kind" 'BEGIN {
-    printf "%-3s %9.1f %9.1f %9.1f  %6.2fx %6.2fx  %6.2fx  %6.1fMiB %6.1fMiB  peer (%s) %s/s: 2 cores take %.2fx its time\n",
-      n, c / f, c / o, c / w, of, wf, o / w, p / 1024, l / 1024, kind, peer, wp }'
+    printf "%-3s %9.1f %9.1f %9.1f  %6.2fx %6.2fx  %6.2fx  %6.1fMiB %6.1fMiB",
+      n, c / f, c / o, c / w, of, wf, o / w, p / 1024, l / 1024
+    if (kind == "none") printf "  no peer\n"
+    else printf "  peer (%s) %s/s: 2 cores take %.2fx its time\n", kind, peer, wp }'
 done
 echo
 echo "Kernels: ${PROJCONV_KERNELS:-the widest this processor runs}; outputs $( ((fresh)) && echo "new in every run" || echo "written over, as in a rerun")."
