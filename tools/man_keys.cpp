@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "containers/output_formats.h"
@@ -54,12 +55,18 @@ std::string KeyEntries() {
   return text;
 }
 
+// Built by appending: g++ 12's release build takes a literal joined to a
+// temporary for an overlapping copy.
 std::string TypeNames() {
   std::vector<std::string> names;
   for (const OutputFormat& format : OutputFormats()) {
-    names.push_back("\\fB" + std::string(format.name) + "\\fR");
+    std::string name = "\\fB";
+    name.append(format.name).append("\\fR");
+    names.push_back(std::move(name));
   }
-  return "(" + Listed(names, ", ", " or ") + "),\n";
+  std::string text = "(";
+  text.append(Listed(names, ", ", " or ")).append("),\n");
+  return text;
 }
 
 }  // namespace
