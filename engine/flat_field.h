@@ -21,6 +21,8 @@
 // correction scale. From there the conversion is the float path with scale
 // 1, except that every sample outside the image reads as 0.
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -78,6 +80,16 @@ struct FlatField {
   double scale = 10000.0;
   std::int64_t flats = 0, darks = 0;  // how many files of each were combined
 };
+
+// The work sample of decoded value `v` at sample position `k`: the formulas
+// above, for every caller that corrects sample by sample (the vector lanes
+// of transmission are held to it by the tests).
+inline float CorrectedSample(const FlatField& f, std::size_t k, double v) {
+  double t = (v - (f.dark.empty() ? 0.0 : f.dark[k])) / f.denominator[k];
+  if (f.mode != CorrectionMode::Attenuation) return static_cast<float>(t * f.scale);
+  if (t < 1e-6) t = 1e-6;  // NaN stays NaN
+  return static_cast<float>(-std::log(t) * f.scale);
+}
 
 // What is wrong with `correction` on its own (a dark without a flat, no
 // files to combine, a scale that is not finite), before any file is looked at.

@@ -1,6 +1,6 @@
 #include "preview/corrected_samples.h"
 
-#include <cmath>
+#include <cstddef>
 
 namespace projconv {
 
@@ -10,10 +10,7 @@ CorrectedSamples::CorrectedSamples(const RawSamples& raw, SampleType sampleType,
 
 double CorrectedSamples::operator()(std::uint64_t k) const {
   const double v = float_ ? double(static_cast<float>(raw_(k) * scale_)) : raw_(k);
-  double t = (v - (flat_.dark.empty() ? 0.0 : flat_.dark[k])) / flat_.denominator[k];
-  if (flat_.mode != CorrectionMode::Attenuation) return static_cast<float>(t * flat_.scale);
-  if (t < 1e-6) t = 1e-6;  // NaN stays NaN
-  return static_cast<float>(-std::log(t) * flat_.scale);
+  return CorrectedSample(flat_, std::size_t(k), v);
 }
 
 }  // namespace projconv

@@ -2,9 +2,8 @@
 
 // The work image a corrected batch makes of one input, for display: each
 // sample decoded as RawSamples decodes it (a float one times the scale
-// factor, kept to float, as the batch scales it), then divided by the flat
-// after the dark is taken off, in double, and kept to float, as the engine's
-// correction stage does (engine/flat_field.h gives the formulas).
+// factor, kept to float, as the batch scales it), then corrected by the
+// engine's own CorrectedSample (engine/flat_field.h).
 
 #include <cstdint>
 

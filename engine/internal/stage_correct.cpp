@@ -4,7 +4,6 @@
 // float input is scaled first, exactly as the float path would, and
 // corrected in place.
 
-#include <cmath>
 #include <cstring>
 
 #include "engine/flat_field.h"
@@ -18,14 +17,8 @@ namespace {
 template <class Value>
 void CorrectSamples(const FlatField& f, std::int64_t first, std::int64_t count, Value v,
                     unsigned char* work) {
-  const double* const den = f.denominator.data() + first;
-  const double* const dark = f.dark.empty() ? nullptr : f.dark.data() + first;
-  const bool attenuation = f.mode == CorrectionMode::Attenuation;
   for (std::int64_t j = 0; j < count; ++j) {
-    double t = (v(j) - (dark != nullptr ? dark[j] : 0.0)) / den[j];
-    if (attenuation && t < 1e-6) t = 1e-6;
-    const double w = attenuation ? -std::log(t) * f.scale : t * f.scale;
-    const float sample = static_cast<float>(w);
+    const float sample = CorrectedSample(f, std::size_t(first + j), v(j));
     std::memcpy(work + 4 * (first + j), &sample, 4);
   }
 }
