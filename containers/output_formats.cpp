@@ -79,7 +79,7 @@ constexpr bool InEnumOrder() {
   for (std::size_t i = 0; i < std::size(kFormats); ++i) {
     if (kFormats[i].type != OutputType(i)) return false;
   }
-  return kFormats[0].type == OutputChoice{}.type;
+  return kFormats[0].type == OutputType::Raw;  // OutputChoice's default
 }
 static_assert(InEnumOrder(), "one row per OutputType, in its order, the default first");
 
