@@ -7,12 +7,13 @@ namespace projconv {
 
 ImageRun::ImageRun(ConversionParameters& job, const ImageBuffers& b, const RowKernels& kernels,
                    WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers,
-                   WrappedCount* wrapped, double* columnTerms, RowStream* output,
-                   const FlatField* flat)
+                   std::vector<OwnedBuffer<float>>& bands, WrappedCount* wrapped,
+                   double* columnTerms, RowStream* output, const FlatField* flat)
     : job_(job),
       kernels_(kernels),
       pool_(pool),
       rowBuffers_(rowBuffers),
+      bands_(bands),
       wrapped_(wrapped),
       columnTerms_(columnTerms),
       output_(output),

@@ -63,14 +63,16 @@ inline unsigned char* BytesOf(void* p) {
   return static_cast<unsigned char*>(p);
 }
 
-// Rows of the image the smoothing starts from: the 16-bit input or the
-// (already scaled) float work image.
+// Rows of the image the smoothing starts from: the 16-bit input, the
+// (already scaled) float work image, or a band of corrected rows from row
+// `firstRow` on.
 struct SourceRows {
   const unsigned char* first;
   std::int64_t rowBytes;
   bool int16;
+  std::int64_t firstRow = 0;
 
-  const unsigned char* Row(std::int64_t r) const { return first + r * rowBytes; }
+  const unsigned char* Row(std::int64_t r) const { return first + (r - firstRow) * rowBytes; }
 };
 
 class ImageRun {
@@ -79,11 +81,14 @@ class ImageRun {
   // `flat`, if not null, corrects every image (and then every sample
   // outside the work image reads as 0).
   ImageRun(ConversionParameters& job, const ImageBuffers& buffers, const RowKernels& kernels,
-           WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers, WrappedCount* wrapped,
-           double* columnTerms, RowStream* output, const FlatField* flat);
+           WorkerPool& pool, std::vector<OwnedBuffer<float>>& rowBuffers,
+           std::vector<OwnedBuffer<float>>& bands, WrappedCount* wrapped, double* columnTerms,
+           RowStream* output, const FlatField* flat);
 
   void Decode();
-  // The corrected work image, when there is a flat field.
+  // The corrected work image, when there is a flat field. A 16-bit input
+  // that is smoothed skips it: its rows are corrected as the smoothing
+  // needs them (Smooth).
   void Correct();
   void CopyDirect();
   // The rows' geometry and the per-column terms, before Smooth and Sample.
@@ -118,6 +123,11 @@ class ImageRun {
   void ScaleFloatRow(unsigned char* to, std::int64_t first, std::int64_t count,
                      std::int64_t& wrapped) const;
   void SmoothRow(std::int64_t r, const SourceRows& source, bool writeWork, int worker);
+  // Both passes from corrected 16-bit input rows, made a band at a time in
+  // the worker's band buffer while they are in cache.
+  void SmoothCorrected();
+  // Samples first .. first + count - 1 corrected, to `to` (sample first's place).
+  void CorrectRange(std::int64_t first, std::int64_t count, unsigned char* to) const;
   void MeanOfThree(unsigned char* to, const unsigned char* first, const unsigned char* second,
                    const unsigned char* last, std::int64_t count, bool int16) const;
   // How many of the samples it made wrapped.
@@ -131,8 +141,9 @@ class ImageRun {
   const RowKernels& kernels_;
   WorkerPool& pool_;
   std::vector<OwnedBuffer<float>>& rowBuffers_;
-  WrappedCount* const wrapped_;  // one per row buffer
-  double* const columnTerms_;    // 2 * outSizeX doubles
+  std::vector<OwnedBuffer<float>>& bands_;  // one per row buffer: a chunk's rows and two more
+  WrappedCount* const wrapped_;             // one per row buffer
+  double* const columnTerms_;               // 2 * outSizeX doubles
   RowStream* const output_;
   const FlatField* const flat_;
   std::int16_t* const outImage_;

@@ -13,6 +13,7 @@
 
 #include "engine/internal/image_run.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace projconv {
@@ -28,6 +29,10 @@ void ImageRun::Smooth(bool vertical, bool horizontal, std::int64_t readTo) {
   };
   if (job_.sampleType == SampleType::Integer16 && flat_ == nullptr) {
     eachRow(SourceRows{input_, 2 * width_, true}, true);
+    return;
+  }
+  if (job_.sampleType == SampleType::Integer16 && (vertical || horizontal)) {
+    SmoothCorrected();
     return;
   }
 
@@ -48,6 +53,22 @@ void ImageRun::Smooth(bool vertical, bool horizontal, std::int64_t readTo) {
   ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int) {
     const unsigned char* from = horizontal ? HorizontalRow(begin) : VerticalRow(begin);
     std::memcpy(WorkRow(begin), from, std::size_t(4 * (end - begin) * width_));
+  });
+}
+
+// Each chunk corrects its rows and the one on either side into its band,
+// and the passes read them there. The band is the worker's own, and the
+// 16-bit input it is made from is written by no one, so the work image can
+// take the results at once, as for an uncorrected 16-bit input: the work
+// image is written once instead of corrected, read, and written again.
+void ImageRun::SmoothCorrected() {
+  ForEachRowChunk(height_, width_, [&](std::int64_t begin, std::int64_t end, int worker) {
+    const std::int64_t low = std::max<std::int64_t>(begin - 1, 0);
+    const std::int64_t high = std::min(end + 1, height_);
+    unsigned char* const band = BytesOf(bands_[std::size_t(worker)].data());
+    CorrectRange(low * width_, (high - low) * width_, band);
+    const SourceRows source{band, 4 * width_, false, low};
+    for (std::int64_t r = begin; r < end; ++r) SmoothRow(r, source, true, worker);
   });
 }
 

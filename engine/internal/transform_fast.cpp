@@ -23,9 +23,11 @@ int FastTransform::workers() const {
 }
 
 // Obtained at the first image and again only when a later one needs more.
-bool FastTransform::ObtainScratch(std::int64_t rowFloats, std::int64_t columns) {
+bool FastTransform::ObtainScratch(std::int64_t rowFloats, std::int64_t bandFloats,
+                                  std::int64_t columns) {
   try {
     rowBuffers_.resize(std::size_t(workers()));
+    bands_.resize(rowBuffers_.size());
     wrapped_.resize(rowBuffers_.size());
   } catch (const std::bad_alloc&) {
     return false;
@@ -34,12 +36,18 @@ bool FastTransform::ObtainScratch(std::int64_t rowFloats, std::int64_t columns) 
     if (buffer.size() < std::size_t(rowFloats) && !buffer.Obtain(std::size_t(rowFloats)))
       return false;
   }
+  for (OwnedBuffer<float>& band : bands_) {
+    if (band.size() < std::size_t(bandFloats) && !band.Obtain(std::size_t(bandFloats)))
+      return false;
+  }
   const auto terms = std::size_t(2 * columns);
   return columnTerms_.size() >= terms || columnTerms_.Obtain(terms);
 }
 
 bool FastTransform::Reserve(const ConversionParameters& job) {
-  return ObtainScratch(std::int64_t{job.inSizeX} + 1, job.outSizeX);
+  // The rows of a chunk of the smoothing, and one on either side.
+  const std::int64_t rows = ChunksOf(job.inSizeY, job.inSizeX, kAnyRows).rowsPerChunk + 2;
+  return ObtainScratch(std::int64_t{job.inSizeX} + 1, rows * job.inSizeX, job.outSizeX);
 }
 
 bool FastTransform::Run(ConversionParameters& job, const ImageBuffers& buffers,
@@ -47,11 +55,11 @@ bool FastTransform::Run(ConversionParameters& job, const ImageBuffers& buffers,
                         const FlatField* flat) {
   if (!Reserve(job)) return false;
   for (WrappedCount& count : wrapped_) count.samples = 0;
-  ImageRun run(job, buffers, kernels, pool_, rowBuffers_, wrapped_.data(), columnTerms_.data(),
-               output, flat);
+  ImageRun run(job, buffers, kernels, pool_, rowBuffers_, bands_, wrapped_.data(),
+               columnTerms_.data(), output, flat);
   run.Decode();
-  if (flat != nullptr) run.Correct();
   if (TakesDirectPath(job)) {
+    if (flat != nullptr) run.Correct();
     run.CopyDirect();
   } else {
     // The geometry exactly as the reference derives it.
@@ -60,11 +68,17 @@ bool FastTransform::Run(ConversionParameters& job, const ImageBuffers& buffers,
     const double stepY = double(std::int64_t{job.cropBottom} - job.cropTop) / double(job.outSizeY);
     const bool sampled = job.outSizeX > 0 && job.outSizeY > 0;
     const bool vertical = stepY >= 2.0, horizontal = stepX >= 2.0;
+    // A smoothed 16-bit input is corrected row by row inside the smoothing.
+    const bool correctedBySmoothing =
+        job.sampleType == SampleType::Integer16 && (vertical || horizontal);
+    if (flat != nullptr && !correctedBySmoothing) run.Correct();
     if (sampled) run.PrepareSampling(std::cos(theta), std::sin(theta), stepX, stepY);
-    // Only the passes write the scratch images, so only they need the bound.
+    // Only the passes write the scratch images, so only they need the bound;
+    // a corrected conversion reads nothing beyond the work image.
     std::int64_t readTo = std::numeric_limits<std::int64_t>::max();
     if (vertical || horizontal)
-      readTo = sampled ? run.HighestRead() : std::numeric_limits<std::int64_t>::min();
+      readTo =
+          sampled && flat == nullptr ? run.HighestRead() : std::numeric_limits<std::int64_t>::min();
     run.Smooth(vertical, horizontal, readTo);
     if (sampled) run.Sample();
   }

@@ -53,11 +53,12 @@ class FastTransform {
   bool Reserve(const ConversionParameters& job);
 
  private:
-  bool ObtainScratch(std::int64_t rowFloats, std::int64_t columns);
+  bool ObtainScratch(std::int64_t rowFloats, std::int64_t bandFloats, std::int64_t columns);
 
   int requested_;
   WorkerPool& pool_;                            // the process's, shared with every other job
   std::vector<OwnedBuffer<float>> rowBuffers_;  // one row of floats per worker
+  std::vector<OwnedBuffer<float>> bands_;       // a chunk's rows and two more, per worker
   std::vector<WrappedCount> wrapped_;           // one per worker, like rowBuffers_
   OwnedBuffer<double> columnTerms_;             // cos * dx and sin * dx per output column
 };

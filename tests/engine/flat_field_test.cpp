@@ -232,6 +232,28 @@ TEST(FlatField, OutsideTheImageEveryScheduleAgrees) {
   EXPECT_EQ(Convert(p, input, TransformKernels::Scalar, &field), reference);
 }
 
+// A 16-bit input is corrected inside the smoothing, a band of rows at a
+// time: rows on either side of a band's edge come out as the reference's.
+TEST(FlatField, CorrectedBandsMeetAsTheReferenceSays) {
+  ConversionParameters p;
+  p.inSizeX = 4100, p.inSizeY = 23;  // a few rows a band
+  p.cropRight = 4100, p.cropBottom = 23, p.outSizeX = 1000, p.outSizeY = 7;
+  p.rotCentreX = 2050, p.rotCentreY = 11, p.angle = 0.5f;
+  const std::int64_t n = std::int64_t{p.inSizeX} * p.inSizeY;
+  const Bytes flats[] = {engine_test::LittleEndian16(engine_test::ScrambledImage(n, 1)),
+                         engine_test::LittleEndian16(engine_test::ScrambledImage(n, 2))};
+  const std::span<const unsigned char> flatSpans[] = {flats[0], flats[1]};
+  for (const CorrectionMode mode : {CorrectionMode::Transmission, CorrectionMode::Attenuation}) {
+    CorrectionParameters c;
+    c.mode = mode;
+    FlatField field;
+    ASSERT_FALSE(CombineFlatField(p, c, flatSpans, {}, field).has_value());
+    const Bytes input = engine_test::LittleEndian16(engine_test::ScrambledImage(n, 3));
+    EXPECT_EQ(Convert(p, input, TransformKernels::Fastest, &field),
+              Convert(p, input, TransformKernels::Reference, &field));
+  }
+}
+
 // The vector kernels' sorting network gives the plain median, to the bit,
 // for every count of frames it takes.
 TEST(FlatField, MedianNetworkMatchesThePlainMedian) {
