@@ -52,34 +52,33 @@ void TextAttribute(hid_t on, const char* name, const std::string& text) {
   H5Tclose(type);
 }
 
+// A recorded value as the attribute of its type: text, a float, a double or
+// a 32-bit integer.
+template <typename T>
+void NamedAttribute(hid_t on, const char* name, const T& value) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    TextAttribute(on, name, value);
+  } else if constexpr (std::is_same_v<T, float>) {
+    Attribute(on, name, H5T_NATIVE_FLOAT, value);
+  } else if constexpr (std::is_same_v<T, double>) {
+    Attribute(on, name, H5T_NATIVE_DOUBLE, value);
+  } else {
+    Attribute(on, name, H5T_NATIVE_INT32, value);
+  }
+}
+
 void ParameterAttributes(hid_t on, const ConversionParameters& p, const std::string& version,
                          std::int64_t firstOutputNumber) {
   TextAttribute(on, "program_version", version);
   // As the sidecar names it: the output number of the dataset's first image.
   Attribute(on, "first_output_number", H5T_NATIVE_INT64, firstOutputNumber);
-  ForEachNamedValue(p, [on](const char* name, const auto& value) {
-    using T = std::remove_cvref_t<decltype(value)>;
-    if constexpr (std::is_same_v<T, std::string>) {
-      TextAttribute(on, name, value);
-    } else if constexpr (std::is_same_v<T, float>) {
-      Attribute(on, name, H5T_NATIVE_FLOAT, value);
-    } else {
-      Attribute(on, name, H5T_NATIVE_INT32, value);
-    }
-  });
+  ForEachNamedValue(p,
+                    [on](const char* name, const auto& value) { NamedAttribute(on, name, value); });
 }
 
 void CorrectionAttributes(hid_t on, const CorrectionParameters& c) {
-  ForEachCorrectionValue(c, [on](const char* name, const auto& value) {
-    using T = std::remove_cvref_t<decltype(value)>;
-    if constexpr (std::is_same_v<T, std::string>) {
-      TextAttribute(on, name, value);
-    } else if constexpr (std::is_same_v<T, double>) {
-      Attribute(on, name, H5T_NATIVE_DOUBLE, value);
-    } else {
-      Attribute(on, name, H5T_NATIVE_INT32, value);
-    }
-  });
+  ForEachCorrectionValue(
+      c, [on](const char* name, const auto& value) { NamedAttribute(on, name, value); });
 }
 
 // Room in the file for one more image, and some for the metadata that grows
